@@ -1,0 +1,65 @@
+// Images, layout rectangles, the program font and text drawing.
+#pragma once
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_ttf.h>
+#include <cstdint>
+
+constexpr int kScreenWidth = 320;
+constexpr int kScreenHeight = 240;
+constexpr int kScreenDepth = 16;
+constexpr int kFontSize = 12;
+
+// Backgrounds, dialog and keyboard, held as loaded.
+extern SDL_Surface* dialog;
+extern SDL_Surface* dialog_2; // loaded and freed, never drawn
+extern SDL_Surface* f_play;
+extern SDL_Surface* f_presets;
+extern SDL_Surface* f_smp;
+extern SDL_Surface* teclas;
+
+// Pads, highlights and markers, held as 16-bit copies with black transparent.
+extern SDL_Surface* boton_p;
+extern SDL_Surface* boton_p_2;
+extern SDL_Surface* boton_s;
+extern SDL_Surface* boton_s_2;
+extern SDL_Surface* caja_s;
+extern SDL_Surface* caja_l;
+extern SDL_Surface* rata; // loaded and freed, never drawn
+extern SDL_Surface* caja_s_2;
+extern SDL_Surface* sample_sel;
+extern SDL_Surface* asignado;
+extern SDL_Surface* caja_p;
+
+// The program font at size 12; null when it cannot be opened, and then no text shows.
+extern TTF_Font* fuente;
+
+// Layout rectangles, set by loadAssets.
+extern SDL_Rect p_rect;             // backgrounds
+extern SDL_Rect bp1, bp2, bp3, bp4; // pad image positions
+extern SDL_Rect btn_sampler[4];     // pad hit boxes
+extern SDL_Rect r_s, r_l;           // kits and loops tab highlights
+extern SDL_Rect r_caja;             // list hover bar, moved by pointer motion
+extern SDL_Rect r_caja_sample;      // selected-slot marker, placed when drawn
+extern SDL_Rect r_caja_asignado;    // assigned-slot markers, placed when drawn
+extern SDL_Rect r_teclas;           // on-screen keyboard
+extern SDL_Rect r_dialog;           // load dialog
+
+// Volume given to every mixer channel; above the mixer's maximum, so full volume.
+extern int32_t volumen;
+
+// Loads the seventeen images (exits with status 3 on the first missing one), sets
+// the layout, the mixer volume and finished-callback, opens the font and gives
+// every subsystem's state its starting value.
+void loadAssets();
+
+// Frees the images in their fixed order and closes the font.
+void freeAssets();
+
+// Draws a whole image with its top-left corner at the rectangle's x and y.
+void drawImage(SDL_Surface* image, const SDL_Rect& at);
+
+// Draws text in the program font, anti-aliased, top-left at (x, y). Draws nothing
+// without a target, a text or a font.
+void drawText(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8_t r, uint8_t g,
+              uint8_t b);

@@ -1,0 +1,6 @@
+#include "app/shell.h"
+
+int main()
+{
+    return padboxMain();
+}

@@ -1,0 +1,85 @@
+#include "app/shell.h"
+
+#include "app/assets.h"
+#include "app/loop.h"
+#include "browser/browser.h"
+#include "browser/catalogue.h"
+#include "sound/loops.h"
+#include "sound/slots.h"
+
+#include <SDL/SDL_mixer.h>
+#include <SDL/SDL_ttf.h>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+SDL_Surface* screen;
+SDL_Joystick* joystick;
+
+namespace
+{
+constexpr Uint32 kSdlSubsystems = SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK;
+constexpr int kMixerRate = 22050;
+constexpr Uint16 kMixerFormat = AUDIO_S16LSB;
+constexpr int kMixerChannels = 2; // stereo output
+constexpr int kMixerBuffer = 256; // samples per mixing pass
+const char kCaption[] = "padbox";
+} // namespace
+
+void startUp()
+{
+    for (uint8_t& flag : asignados)
+        flag = 0;
+
+    if (SDL_Init(kSdlSubsystems) < 0)
+    {
+        fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
+        exit(kExitNoSdl);
+    }
+    atexit(Terminate);
+    SDL_ShowCursor(0);
+
+    screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, kScreenDepth, 0);
+    if (!screen)
+    {
+        fprintf(stderr, "Couldn't set 320x240x16 video mode: %s\n", SDL_GetError());
+        exit(kExitNoVideoMode);
+    }
+    SDL_WM_SetCaption(kCaption, kCaption);
+    SDL_ShowCursor(0); // again, now that the display exists
+
+    joystick = SDL_JoystickOpen(0);
+    Mix_OpenAudio(kMixerRate, kMixerFormat, kMixerChannels, kMixerBuffer);
+    TTF_Init();
+
+    loadAssets();
+    scanCatalogue();
+}
+
+void shutDown()
+{
+    stopLoops();
+    freeAssets();
+    freeSlotSounds();
+    releaseAllPreviews();
+    SDL_FreeSurface(screen);
+    Mix_CloseAudio();
+    SDL_JoystickClose(joystick);
+    SDL_Quit();
+}
+
+int padboxMain()
+{
+    startUp();
+    mainLoop();
+    shutDown();
+    return 0;
+}
+
+void Terminate()
+{
+    SDL_Quit();
+    // Neither result matters: without a menu the process simply finishes its exit.
+    [[maybe_unused]] const int moved = chdir(PADBOX_MENU_DIR);
+    execl(PADBOX_MENU_PROGRAM, PADBOX_MENU_PROGRAM, static_cast<char*>(nullptr));
+}

@@ -1,0 +1,29 @@
+// Process entry, start-up and shut-down, and the hand-over to the menu program.
+#pragma once
+
+#include <SDL/SDL.h>
+
+// The 320x240x16 display surface every screen draws into; set once at start-up.
+extern SDL_Surface* screen;
+// Joystick 0, kept open so its button events arrive; null without a joystick.
+extern SDL_Joystick* joystick;
+
+// Exit statuses of a failed start-up.
+constexpr int kExitNoSdl = 1;
+constexpr int kExitNoVideoMode = 2;
+constexpr int kExitMissingImage = 3;
+
+// The whole run: start-up, main loop, shut-down. Returns 0 after an orderly end;
+// exits with one of the statuses above when start-up fails.
+int padboxMain();
+
+// Brings the platform up in its fixed order and loads everything the first
+// screen needs. Registers Terminate once SDL is up.
+void startUp();
+
+// Stops the loops, then frees images, font, sounds, display, mixer, joystick, SDL.
+void shutDown();
+
+// Exit handler: closes SDL and replaces the process with the menu program.
+// Returns only when the menu program cannot be started.
+void Terminate();
