@@ -144,6 +144,14 @@ void pressScreen()
     }
 }
 
+void frame()
+{
+    drawScreen();
+    tickPadFlash();
+    releaseFinishedPreviews();
+    SDL_Flip(screen);
+}
+
 void mainLoop()
 {
     bool quit = false;
@@ -155,10 +163,7 @@ void mainLoop()
             handleEvent(event, &quit);
             continue;
         }
-        drawScreen();
-        tickPadFlash();
-        releaseFinishedPreviews();
-        SDL_Flip(screen);
+        frame();
         if (quit)
             return;
     }

@@ -35,5 +35,9 @@ void drawScreen();
 // Runs the press operation of the current screen at (mx, my).
 void pressScreen();
 
+// One frame: draws the current screen, ticks the pad flash, tidies finished
+// previews and shows the result.
+void frame();
+
 // Runs until a frame ends with a quit requested.
 void mainLoop();

@@ -11,7 +11,6 @@
 #include <SDL/SDL_ttf.h>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 SDL_Surface* screen;
 SDL_Joystick* joystick;
@@ -74,12 +73,4 @@ int padboxMain()
     mainLoop();
     shutDown();
     return 0;
-}
-
-void Terminate()
-{
-    SDL_Quit();
-    // Neither result matters: without a menu the process simply finishes its exit.
-    [[maybe_unused]] const int moved = chdir(PADBOX_MENU_DIR);
-    execl(PADBOX_MENU_PROGRAM, PADBOX_MENU_PROGRAM, static_cast<char*>(nullptr));
 }

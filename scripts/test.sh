@@ -1,0 +1,24 @@
+#!/bin/sh
+# Installs what is missing, then builds and runs every test: the normal build, an
+# AddressSanitizer+UndefinedBehaviorSanitizer build, and a ThreadSanitizer build of
+# the tests that run the mixer's audio thread.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+jobs=$(nproc)
+
+build() { # folder, extra cmake options...
+    dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j"$jobs"
+}
+
+build build
+(cd build && ctest -j"$jobs" --output-on-failure)
+
+build build-asan -DPADBOX_SANITIZE=address -DPADBOX_BENCH=OFF
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest -j"$jobs" --output-on-failure)
+
+build build-tsan -DPADBOX_SANITIZE=thread -DPADBOX_BENCH=OFF
+(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest -j"$jobs" -L tsan --output-on-failure)

@@ -1,0 +1,124 @@
+#include "tests/support/sdlenv.h"
+
+#include "app/loop.h"
+#include "app/shell.h"
+#include "tests/support/stage.h"
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace
+{
+// One mixing pass of 256 frames at 22050 Hz lasts 11.6 ms; the disk driver waits
+// this long between passes, so the mixer runs a little ahead of real time.
+const char kDiskDelayMs[] = "11";
+
+void feed(const SDL_Event& event)
+{
+    bool quit = false;
+    handleEvent(event, &quit);
+}
+} // namespace
+
+void useHeadlessDrivers(const std::string& audioFile)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", audioFile.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", kDiskDelayMs, 1);
+}
+
+void moveTo(int x, int y)
+{
+    SDL_Event event = {};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.x = static_cast<Uint16>(x);
+    event.motion.y = static_cast<Uint16>(y);
+    feed(event);
+}
+
+void press()
+{
+    SDL_Event event = {};
+    event.type = SDL_MOUSEBUTTONDOWN;
+    event.button.button = SDL_BUTTON_LEFT;
+    feed(event);
+}
+
+void pressAt(int x, int y)
+{
+    moveTo(x, y);
+    press();
+}
+
+void keyDown(SDLKey sym, SDLMod mod)
+{
+    SDL_Event event = {};
+    event.type = SDL_KEYDOWN;
+    event.key.keysym.sym = sym;
+    event.key.keysym.mod = mod;
+    feed(event);
+}
+
+void keyUp(SDLKey sym)
+{
+    SDL_Event event = {};
+    event.type = SDL_KEYUP;
+    event.key.keysym.sym = sym;
+    feed(event);
+}
+
+void joyButton(Uint8 button)
+{
+    SDL_Event event = {};
+    event.type = SDL_JOYBUTTONDOWN;
+    event.jbutton.button = button;
+    feed(event);
+}
+
+Uint32 screenPixel(int x, int y)
+{
+    SDL_LockSurface(screen);
+    const auto* row = static_cast<const Uint8*>(screen->pixels) + y * screen->pitch;
+    const Uint16 pixel = reinterpret_cast<const Uint16*>(row)[x];
+    SDL_UnlockSurface(screen);
+    Uint8 r, g, b;
+    SDL_GetRGB(pixel, screen->format, &r, &g, &b);
+    return (Uint32(r) << 16) | (Uint32(g) << 8) | b;
+}
+
+void waitMs(int ms)
+{
+    SDL_Delay(static_cast<Uint32>(ms));
+}
+
+void ProgramTest::SetUp()
+{
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    home = cwd;
+    stage = makeStageCopy();
+    audioFile = stage + "/audio.raw";
+    ASSERT_EQ(chdir(stage.c_str()), 0);
+    useHeadlessDrivers(audioFile);
+    startUp();
+    running = true;
+}
+
+void ProgramTest::stopProgram()
+{
+    if (running)
+        shutDown();
+    running = false;
+}
+
+void ProgramTest::TearDown()
+{
+    stopProgram();
+    if (!home.empty())
+    {
+        EXPECT_EQ(chdir(home.c_str()), 0);
+    }
+    if (!stage.empty())
+        removeTree(stage);
+}

@@ -1,0 +1,45 @@
+// The real program brought up inside the test process: headless SDL drivers, a
+// fresh copy of the stage folder as working directory, the shell's own start-up.
+#pragma once
+
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+#include <string>
+
+// Number of times the exit handler ran in this process.
+extern int terminateCalls;
+
+// Headless drivers for this process: dummy video, disk audio written to audioFile
+// at about the speed of real time.
+void useHeadlessDrivers(const std::string& audioFile);
+
+// Events fed straight to the program's event routing.
+void moveTo(int x, int y);
+void pressAt(int x, int y);
+void press();
+void keyDown(SDLKey sym, SDLMod mod = KMOD_NONE);
+void keyUp(SDLKey sym);
+void joyButton(Uint8 button);
+
+// Colour of the display at (x, y) as 0xRRGGBB.
+Uint32 screenPixel(int x, int y);
+
+// Waits while the mixer plays, in milliseconds of real time.
+void waitMs(int ms);
+
+// A started program: the working directory is a fresh stage copy, and start-up has
+// run as the real program runs it. Shut-down runs at the end unless the test ran it.
+class ProgramTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs the shell's shut-down now; the capture file is complete afterwards.
+    void stopProgram();
+
+    std::string stage;     // the stage copy, also the working directory
+    std::string audioFile; // what the mixer played, 16-bit stereo at 22050 Hz
+    std::string home;      // the working directory before the test
+    bool running = false;
+};

@@ -1,0 +1,188 @@
+#include "tests/support/xsession.h"
+
+#include "tests/support/stage.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+            const std::string& dir, const std::string& outFile, const std::string& errFile,
+            int keepFd = -1)
+{
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    if (!dir.empty() && chdir(dir.c_str()) != 0)
+        _exit(126);
+    for (const std::string& entry : env)
+        putenv(const_cast<char*>(entry.c_str()));
+    const int devnull = open("/dev/null", O_RDWR);
+    dup2(devnull, 0);
+    const int out =
+        outFile.empty() ? devnull : open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err =
+        errFile.empty() ? devnull : open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(out, 1);
+    dup2(err, 2);
+    for (int fd = 3; fd < 256; ++fd)
+        if (fd != keepFd)
+            close(fd);
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+int waitPid(pid_t pid, int timeoutMs)
+{
+    for (int waited = 0; waited <= timeoutMs; waited += 10)
+    {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        usleep(10000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return -1;
+}
+
+// Output of a command run on the server's display.
+std::string capture(const XServer& server, const std::string& command)
+{
+    const std::string line = "DISPLAY=" + server.display + " " + command;
+    FILE* pipe = popen(line.c_str(), "r");
+    if (!pipe)
+        return "";
+    std::string out;
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe))
+        out += buffer;
+    pclose(pipe);
+    return out;
+}
+} // namespace
+
+XServer startXvfb()
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        throw std::runtime_error("pipe");
+    XServer server;
+    server.pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "320x240x24",
+                        "-nolisten", "tcp", "-noreset"},
+                       {}, "", "", "", fds[1]);
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    if (number.empty())
+        throw std::runtime_error("Xvfb did not start");
+    server.display = ":" + number;
+    return server;
+}
+
+void stopXvfb(XServer& server)
+{
+    if (server.pid > 0)
+    {
+        kill(server.pid, SIGTERM);
+        waitPid(server.pid, 5000);
+    }
+    server.pid = 0;
+}
+
+ProgramRun startProgram(const XServer& server, const std::string& dir,
+                        const std::vector<std::string>& extraEnv, const std::string& program)
+{
+    ProgramRun run;
+    run.dir = dir;
+    run.outFile = dir + "/stdout.txt";
+    run.errFile = dir + "/stderr.txt";
+    run.audioFile = dir + "/audio.raw";
+    std::vector<std::string> env = {"DISPLAY=" + server.display, "SDL_VIDEODRIVER=x11",
+                                    "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + run.audioFile,
+                                    "SDL_DISKAUDIODELAY=11"};
+    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+    const std::string path = program.empty() ? dir + "/padbox" : program;
+    run.pid = spawn({path}, env, dir, run.outFile, run.errFile);
+    return run;
+}
+
+int waitExit(ProgramRun& run, int timeoutMs)
+{
+    const int status = waitPid(run.pid, timeoutMs);
+    run.pid = 0;
+    return status;
+}
+
+unsigned long waitForWindow(const XServer& server, int timeoutMs)
+{
+    for (int waited = 0; waited <= timeoutMs; waited += 50)
+    {
+        const std::string id =
+            capture(server, "xdotool search --onlyvisible --name '^padbox$' 2>/dev/null");
+        if (!id.empty())
+        {
+            settle(200); // the first frames
+            return std::stoul(id);
+        }
+        usleep(50000);
+    }
+    return 0;
+}
+
+bool xdo(const XServer& server, const std::string& args)
+{
+    const std::string line = "DISPLAY=" + server.display + " xdotool " + args + " >/dev/null 2>&1";
+    return system(line.c_str()) == 0;
+}
+
+void clickAt(const XServer& server, int x, int y)
+{
+    xdo(server, "mousemove " + std::to_string(x) + " " + std::to_string(y));
+    settle(60);
+    xdo(server, "click 1");
+    settle(60);
+}
+
+SDL_Surface* screenshot(const XServer& server, const std::string& pngPath)
+{
+    const std::string dir = makeTempDir();
+    const std::string bmp = dir + "/shot.bmp";
+    capture(server, "xwd -root -silent | convert xwd:- bmp3:" + bmp);
+    if (!pngPath.empty())
+        capture(server, "convert " + bmp + " " + pngPath);
+    SDL_Surface* loaded = SDL_LoadBMP(bmp.c_str());
+    removeTree(dir);
+    return loaded;
+}
+
+Uint32 pixelAt(SDL_Surface* shot, int x, int y)
+{
+    const auto* row = static_cast<const Uint8*>(shot->pixels) + y * shot->pitch;
+    const Uint8* p = row + x * shot->format->BytesPerPixel;
+    Uint32 value = 0;
+    for (int i = 0; i < shot->format->BytesPerPixel; ++i)
+        value |= Uint32(p[i]) << (8 * i);
+    Uint8 r, g, b;
+    SDL_GetRGB(value, shot->format, &r, &g, &b);
+    return (Uint32(r) << 16) | (Uint32(g) << 8) | b;
+}
+
+void settle(int ms)
+{
+    usleep(static_cast<useconds_t>(ms) * 1000);
+}

@@ -1,0 +1,54 @@
+// End-to-end sessions: an Xvfb server, the real program started in a stage copy,
+// xdotool input, screenshots and the captured audio.
+#pragma once
+
+#include <SDL/SDL.h>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct XServer
+{
+    pid_t pid = 0;
+    std::string display; // ":N"
+};
+
+struct ProgramRun
+{
+    pid_t pid = 0;
+    std::string dir;       // working directory, a stage copy
+    std::string outFile;   // standard output
+    std::string errFile;   // standard error
+    std::string audioFile; // what the program played (disk audio driver)
+};
+
+XServer startXvfb();
+void stopXvfb(XServer& server);
+
+// Starts `program` (default: the stage's padbox) in dir with the server's display.
+// Extra environment entries are "NAME=value".
+ProgramRun startProgram(const XServer& server, const std::string& dir,
+                        const std::vector<std::string>& extraEnv = {},
+                        const std::string& program = "");
+
+// Waits for the program to end; its exit status, or -1 after the timeout (then it
+// is killed).
+int waitExit(ProgramRun& run, int timeoutMs = 10000);
+
+// Waits until the program's window shows; its X window id, or 0.
+unsigned long waitForWindow(const XServer& server, int timeoutMs = 10000);
+
+// Runs xdotool with the given arguments on the server; true when it succeeded.
+bool xdo(const XServer& server, const std::string& args);
+
+// Moves the pointer to (x, y) and clicks button 1 there.
+void clickAt(const XServer& server, int x, int y);
+
+// The whole screen as a 24-bit surface; also saved as PNG when pngPath is given.
+SDL_Surface* screenshot(const XServer& server, const std::string& pngPath = "");
+
+// Colour at (x, y) as 0xRRGGBB.
+Uint32 pixelAt(SDL_Surface* shot, int x, int y);
+
+// Sleeps so that the program draws a few frames.
+void settle(int ms = 300);
