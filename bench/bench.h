@@ -1,0 +1,16 @@
+// The benchmark program's registry: each bench file registers its scenarios, and
+// `padbox_bench [name...]` runs them all or those named.
+#pragma once
+
+#include <string>
+
+using BenchFunction = void (*)();
+
+// Registers a scenario; returns true so it can initialise a file-scope constant.
+bool registerBench(const char* name, BenchFunction run);
+
+// Seconds since an arbitrary start, from a monotonic clock.
+double nowSeconds();
+
+// Prints one figure: "name: value unit".
+void report(const std::string& name, double value, const char* unit);
