@@ -5,7 +5,8 @@ set -eu
 packages="cmake g++ make pkg-config
 libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev fonts-dejavu-core
 googletest libgtest-dev libx11-dev
-xvfb xdotool x11-apps imagemagick"
+xvfb xdotool x11-apps imagemagick
+clang libclang-rt-14-dev"
 
 missing=""
 for package in $packages; do
