@@ -96,6 +96,19 @@ void normalizePeak(Sound& sound, float peakDb)
     }
 }
 
+void fadeEdges(Sound& sound, int frames)
+{
+    const int last = soundFrames(sound) - 1;
+    for (int i = 0; i < frames; ++i)
+    {
+        const float gain = static_cast<float>(i) / frames;
+        sound.left[i] *= gain;
+        sound.right[i] *= gain;
+        sound.left[last - i] *= gain;
+        sound.right[last - i] *= gain;
+    }
+}
+
 float noteHz(float midi)
 {
     return 440.0f * std::pow(2.0f, (midi - 69) / 12);

@@ -30,6 +30,10 @@ void mixFrame(Sound& sound, long frame, float left, float right);
 float peakOf(const Sound& sound);
 void normalizePeak(Sound& sound, float peakDb);
 
+// Fades the first and last frames in and out, so a loop whose tails ring across
+// its end still starts from silence and ends on it.
+void fadeEdges(Sound& sound, int frames);
+
 // Pitch of a MIDI note number (69 = A4 = 440 Hz).
 float noteHz(float midi);
 
@@ -67,8 +71,8 @@ struct Envelope
 };
 float envelopeAt(const Envelope& envelope, float t, float gate);
 
-// Drums: each adds one hit at frame `at` with a velocity of 0 to 1 and a pan of
-// -1 (left) to 1 (right). Kick and tom are tuned to the key of the loops.
+// Drums: each adds one hit at frame `at` with a velocity of 0 to 1; the hat also
+// takes a pan of -1 (left) to 1 (right) and the tom its pitch.
 void playKick(Sound& out, long at, float velocity);
 void playClap(Sound& out, long at, float velocity);
 void playHat(Sound& out, long at, float velocity, bool open, float pan);

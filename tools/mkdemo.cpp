@@ -5,9 +5,11 @@
 // exactly the same length, so any of them can lead the others in step.
 #include "demosynth.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@ constexpr int kLoopSteps = 2 * 4 * kStepsPerBeat; // two bars
 constexpr int kLoopFrames = kLoopSteps * kStepFrames;
 constexpr int kSwingFrames = kStepFrames * 2 / 15; // off-beat sixteenths come this late
 constexpr int kStrumFrames = 60;                   // spread of a chord's notes
+constexpr int kEdgeFadeFrames = 32;                // about 1.5 ms at each end of a pitched loop
 
 // Peak of each file in dBFS: loops low enough that four of them and a pad hit
 // summed by the mixer stay clear of clipping.
@@ -58,7 +61,7 @@ struct Note
 struct Chord
 {
     int step;
-    float length;
+    float length; // in steps
     int midi[4];
     float velocity;
 };
@@ -74,10 +77,12 @@ const Note kBassLine[] = {{0, 3, 33, 1.0f},     {3, 1, 33, 0.6f},  {6, 2, 45, 0.
                           {24, 3, 31, 1.0f},    {27, 1, 31, 0.6f}, {28, 2, 43, 0.8f}, // G
                           {30, 1.5f, 35, 0.75f}}; // B leads back to A
 
-const int kAm7[] = {57, 60, 64, 67};
-const int kFmaj7[] = {53, 57, 60, 64};
-const int kCmaj7[] = {55, 59, 64, 67};
-const int kG[] = {55, 59, 62, 67};
+// Am7, Fmaj7, Cmaj7 and G: each struck on its first beat and touched again,
+// softer, an eighth before the next chord.
+const Chord kChords[] = {{0, 5.5f, {57, 60, 64, 67}, 0.8f},  {6, 1.5f, {57, 60, 64, 67}, 0.55f},
+                         {8, 5.5f, {53, 57, 60, 64}, 0.8f},  {14, 1.5f, {53, 57, 60, 64}, 0.55f},
+                         {16, 5.5f, {55, 59, 64, 67}, 0.8f}, {22, 1.5f, {55, 59, 64, 67}, 0.55f},
+                         {24, 5.5f, {55, 59, 62, 67}, 0.8f}, {30, 1.5f, {55, 59, 62, 67}, 0.55f}};
 
 const Note kMelody[] = {{0, 3, 76, 1.0f},   {3, 1, 74, 0.8f},   {4, 2, 72, 0.9f},
                         {6, 2, 69, 0.85f},  {8, 3, 72, 1.0f},   {11, 1, 69, 0.8f},
@@ -135,7 +140,8 @@ Sound renderBeat()
         playClap(sound, stepFrame(hit.step), hit.velocity);
     for (int step = 0; step < kLoopSteps; step += 2)
     {
-        const bool open = step == kOpenHatSteps[0] || step == kOpenHatSteps[1];
+        const bool open = std::find(std::begin(kOpenHatSteps), std::end(kOpenHatSteps), step) !=
+                          std::end(kOpenHatSteps);
         const float velocity = (step % 4 ? 0.7f : 0.45f) - 0.05f * (step % 8 == 6);
         playHat(sound, stepFrame(step), open ? 0.5f : velocity, open, kHatPan);
     }
@@ -150,27 +156,19 @@ Sound renderBass()
     for (const Note& note : kBassLine)
         playBass(sound, stepFrame(note.step), gateFrames(note.length, 0.85f), note.midi,
                  note.velocity);
+    fadeEdges(sound, kEdgeFadeFrames);
     return sound;
 }
 
-// Each chord is struck on its first beat and touched again, softer, an eighth
-// before the next chord.
+// The chords with their notes a few milliseconds apart, low to high.
 Sound renderKeys()
 {
-    const int* progression[] = {kAm7, kFmaj7, kCmaj7, kG};
-    const int chordSteps = kLoopSteps / 4;
     Sound sound = makeSound(kLoopFrames);
-    for (int chord = 0; chord < 4; ++chord)
-    {
-        const int step = chord * chordSteps;
+    for (const Chord& chord : kChords)
         for (int k = 0; k < 4; ++k)
-        {
-            const int midi = progression[chord][k];
-            playKeys(sound, stepFrame(step) + k * kStrumFrames, gateFrames(5.5f, 1), midi, 0.8f);
-            playKeys(sound, stepFrame(step + 6) + k * kStrumFrames, gateFrames(1.5f, 1), midi,
-                     0.55f);
-        }
-    }
+            playKeys(sound, stepFrame(chord.step) + k * kStrumFrames, gateFrames(chord.length, 1),
+                     chord.midi[k], chord.velocity);
+    fadeEdges(sound, kEdgeFadeFrames);
     return sound;
 }
 
@@ -181,6 +179,7 @@ Sound renderLead()
         playLead(sound, stepFrame(note.step), gateFrames(note.length, 0.9f), note.midi,
                  note.velocity);
     addEcho(sound, static_cast<long>(kLeadEchoSteps) * kStepFrames, kLeadEchoFeedback);
+    fadeEdges(sound, kEdgeFadeFrames);
     return sound;
 }
 
