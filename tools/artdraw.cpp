@@ -20,6 +20,11 @@ struct Font
 std::string fontPath;
 std::vector<Font> fonts;
 
+Box inset(Box b, int by)
+{
+    return {b.x0 + by, b.y0 + by, b.x1 - by, b.y1 - by};
+}
+
 void blend(Canvas& c, int x, int y, Rgb colour, float amount)
 {
     if (x < 0 || y < 0 || x >= c.w || y >= c.h || amount <= 0.0f)
@@ -133,19 +138,9 @@ Box shifted(Box b, int dx, int dy)
     return {b.x0 - dx, b.y0 - dy, b.x1 - dx, b.y1 - dy};
 }
 
-Box inset(Box b, int by)
-{
-    return {b.x0 + by, b.y0 + by, b.x1 - by, b.y1 - by};
-}
-
 Canvas makeCanvas(int w, int h, Rgb fill)
 {
     return {w, h, std::vector<Rgb>(static_cast<size_t>(w * h), fill)};
-}
-
-Rgb pixel(const Canvas& c, int x, int y)
-{
-    return c.px[static_cast<size_t>(y * c.w + x)];
 }
 
 Rgb mix(Rgb from, Rgb to, float amount)
@@ -240,11 +235,6 @@ void fillTriangle(Canvas& c, const float (&x)[3], const float (&y)[3], Rgb colou
         [&](int) { return colour; });
 }
 
-void lineH(Canvas& c, int x0, int x1, int y, Rgb colour)
-{
-    fillBox(c, {x0, y, x1, y}, colour);
-}
-
 void lineV(Canvas& c, int x, int y0, int y1, Rgb colour)
 {
     fillBox(c, {x, y0, x, y1}, colour);
@@ -319,7 +309,7 @@ bool saveCanvas(const Canvas& c, const std::string& path)
         auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch);
         for (int x = 0; x < c.w; ++x)
         {
-            const Rgb p = pixel(c, x, y);
+            const Rgb p = c.px[static_cast<size_t>(y * c.w + x)];
             row[x] = (Uint32{p.r} << 16) | (Uint32{p.g} << 8) | p.b;
         }
     }

@@ -27,11 +27,9 @@ struct Canvas
 
 // A box moved by (-dx, -dy): screen coordinates into those of an image drawn at (dx, dy).
 Box shifted(Box b, int dx, int dy);
-Box inset(Box b, int by);
 
 // Canvas of w x h filled with one colour.
 Canvas makeCanvas(int w, int h, Rgb fill);
-Rgb pixel(const Canvas& c, int x, int y);
 Rgb mix(Rgb from, Rgb to, float amount);
 
 // Shapes. Straight edges fall exactly on the box's pixels; curves are smoothed.
@@ -45,7 +43,6 @@ void ringCircle(Canvas& c, float cx, float cy, float radius, float width, Rgb co
 void arcRing(Canvas& c, float cx, float cy, float radius, float width, float from, float to,
              Rgb colour);
 void fillTriangle(Canvas& c, const float (&x)[3], const float (&y)[3], Rgb colour);
-void lineH(Canvas& c, int x0, int x1, int y, Rgb colour);
 void lineV(Canvas& c, int x, int y0, int y1, Rgb colour);
 
 // Labels, set in the font given to openFonts at any point size.

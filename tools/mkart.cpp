@@ -19,6 +19,7 @@ constexpr Rgb kBack{13, 15, 22};
 constexpr Rgb kPanel{21, 25, 36};
 constexpr Rgb kWell{8, 9, 14};
 constexpr Rgb kRule{44, 52, 70};
+constexpr Rgb kLine{64, 76, 100};
 constexpr Rgb kLampOff{86, 98, 122};
 constexpr Rgb kButtonTop{46, 55, 76};
 constexpr Rgb kButtonBottom{29, 34, 48};
@@ -46,9 +47,9 @@ constexpr Box kLoadButton{2, 219, 100, 238};
 
 constexpr Box kKitsTab{12, 6, 128, 19};
 constexpr Box kLoopsTab{194, 6, 256, 19};
-constexpr int kKitsHighlightX = 3, kLoopsHighlightX = 184, kHighlightY = 4;
-constexpr int kHighlightW[2] = {118, 87};
-constexpr int kHighlightH = 18;
+constexpr int kKitsHighlightX = 3, kKitsHighlightW = 118;
+constexpr int kLoopsHighlightX = 184, kLoopsHighlightW = 87;
+constexpr int kHighlightY = 4, kHighlightH = 18;
 constexpr Box kBrowserScrollUp{247, 31, 265, 49};
 constexpr Box kBrowserScrollDown{247, 189, 265, 208};
 constexpr Box kAssignButton{20, 218, 137, 232};
@@ -58,10 +59,10 @@ constexpr int kSlotBandBottom[8] = {48, 70, 92, 114, 136, 158, 180, 202};
 constexpr const char* kSlotNames[8] = {"S1", "S2", "S3", "S4", "L1", "L2", "L3", "L4"};
 constexpr Box kSlotLabelRoom{180, 218, 262, 239}; // "Sample: n" in yellow at (180, 222)
 
-// Slot cursor at (269, 29 + 23 slot) and assigned markers at (271, 32 + 23 slot): their
-// pitch is one pixel larger than the bands', so their shapes sit in the image rows that
-// stay inside every band.
-constexpr int kCursorX = 269, kCursorY = 29, kMarkerX = 271, kMarkerY = 32, kMarkerPitch = 23;
+// The slot cursor is drawn at (269, 29 + 23 slot) and the assigned markers at
+// (271, 32 + 23 slot): their pitch is one pixel larger than the bands', so their shapes
+// keep to the image rows that stay inside every band.
+constexpr int kMarkerX = 271, kMarkerY = 32, kMarkerPitch = 23;
 constexpr int kCursorW = 51, kCursorH = 21, kMarkerW = 48, kMarkerH = 17;
 constexpr float kLedX = 40.5f, kLedY = 3.5f, kLedRadius = 3.5f; // in the marker image
 
@@ -141,7 +142,7 @@ void drawScreenKeys(Canvas& c, int x, int y, const Rgb* const (&lit)[4], bool ve
 void drawListPanel(Canvas& c)
 {
     fillBox(c, kListArea, kPanel);
-    frameRound(c, kListArea, 2.0f, 1.0f, kRule);
+    frameRound(c, kListArea, 2.0f, 1.0f, kLine);
 }
 
 Canvas presetBackground()
@@ -209,7 +210,7 @@ Canvas padBackground()
     Canvas c = makeCanvas(kScreenW, kScreenH, kBack);
     for (Box pad : kPads)
     {
-        frameRound(c, pad, 1.0f, 1.0f, kRule);
+        frameRound(c, pad, 1.0f, 1.0f, kLine);
     }
     const Rgb* const lit[4] = {nullptr, nullptr, &kAmber, &kCyan};
     drawScreenKeys(c, 155, 94, lit, true);
@@ -236,20 +237,16 @@ Canvas keyboardPanel()
     drawLabel(c, "Preset name", kSmallSize, true, 6, 86, kTextDim);
     drawLabel(c, "type it, then Save", kTinySize, false, 6, 98, kTextDim);
 
-    // DEL and save meet on one column: both outlines run through it, so it reads as the
-    // single divider of a split key.
+    // DEL and save share one column: square corners and a single line there make the
+    // pair read as one split key.
     const Box del = shifted(kDelKey, kPanelX, kPanelY);
     const Box save = shifted(kSaveKey, kPanelX, kPanelY);
     fillBox(c, del, kButtonBottom);
     fillBox(c, save, kButtonBottom);
-    for (Box key : {del, save})
-    {
-        frameRound(c, key, 0.0f, 1.0f, kEdge);
-    }
-    lineV(c, save.x0, save.y0, save.y1, kAmber);
-    frameRound(c, inset(save, 0), 0.0f, 1.0f, kAmber);
+    frameRound(c, del, 0.0f, 1.0f, kEdge);
+    frameRound(c, save, 0.0f, 1.0f, kAmber);
     drawLabelCentred(c, "DEL", kSmallSize, true, middleX(del), middleY(del), kText);
-    drawLabelCentred(c, "Save", kSmallSize, true, middleX(save) + 1, middleY(save), kAmber);
+    drawLabelCentred(c, "Save", kSmallSize, true, middleX(save), middleY(save), kAmber);
     const Box cancel = shifted(kCancelKey, kPanelX, kPanelY);
     drawButton(c, cancel, kEdge);
     drawLabelCentred(c, "Cancel", kSmallSize, false, middleX(cancel), middleY(cancel), kText);
@@ -266,10 +263,11 @@ Canvas dialogPanel(const char* title)
     const Box whole{0, 0, kDialogW - 1, kDialogH - 1};
     fillRoundGradient(c, whole, 6.0f, kButtonTop, kPanel);
     frameRound(c, whole, 6.0f, 2.0f, kAmber);
-    fillCircle(c, 130.0f, 34.0f, 14.0f, kAmber);
-    drawLabelCentred(c, "\u2713", 18, true, 130, 34, kInk);
-    drawLabelCentred(c, title, 14, true, 130, 68, kText);
-    drawLabelCentred(c, "tap to continue", kSmallSize, false, 130, 92, kTextDim);
+    constexpr int kMiddle = kDialogW / 2, kBadgeY = 34;
+    fillCircle(c, kMiddle, kBadgeY, 14.0f, kAmber);
+    drawLabelCentred(c, "\u2713", 18, true, kMiddle, kBadgeY, kInk); // check mark
+    drawLabelCentred(c, title, 14, true, kMiddle, 68, kText);
+    drawLabelCentred(c, "tap to continue", kSmallSize, false, kMiddle, 92, kTextDim);
     return c;
 }
 
@@ -320,7 +318,7 @@ Canvas pad(bool lit, bool loop)
         ringCircle(c, cx, cy, 22.0f, 3.0f, mark);
         fillCircle(c, cx, cy, 10.0f, mark);
     }
-    const char* state = loop ? (lit ? "PLAYING" : "LOOP OFF") : (lit ? "HIT" : "PAD");
+    const char* state = loop ? (lit ? "PLAYING" : "LOOP OFF") : (lit ? "HIT" : "TAP");
     drawLabelCentred(c, state, kTinySize, true, kPadW / 2, kPadH - 14,
                      lit ? kInk : mix(kTextDim, kButtonBottom, 0.2f));
     return c;
@@ -364,15 +362,21 @@ Canvas slotMarker()
     return c;
 }
 
-// Pointer arrow, white with a dark rim.
+// Pointer arrow, white with a dark rim: a head and a slanted stem.
+void drawPointerShape(Canvas& c, float grow, Rgb colour)
+{
+    fillTriangle(c, {1.0f - grow, 1.0f - grow, 10.0f + 1.6f * grow},
+                 {1.5f - 2.2f * grow, 14.5f + 1.6f * grow, 11.0f + grow}, colour);
+    fillTriangle(c, {3.5f - grow, 6.5f + grow, 9.0f + grow}, {11.5f, 11.0f, 16.5f + grow}, colour);
+    fillTriangle(c, {3.5f - grow, 9.0f + grow, 6.5f - grow}, {11.5f, 16.5f + grow, 17.5f + grow},
+                 colour);
+}
+
 Canvas pointer()
 {
-    Canvas c = makeCanvas(12, 19, kTransparent);
-    fillTriangle(c, {0.0f, 0.0f, 12.0f}, {0.0f, 17.0f, 12.0f}, kInk);
-    fillTriangle(c, {4.0f, 7.0f, 10.0f}, {12.0f, 19.0f, 17.0f}, kInk);
-    fillTriangle(c, {4.0f, 10.0f, 7.0f}, {12.0f, 17.0f, 11.0f}, kInk);
-    fillTriangle(c, {1.0f, 1.0f, 9.5f}, {2.5f, 14.5f, 11.0f}, kText);
-    fillTriangle(c, {4.5f, 7.5f, 8.8f}, {12.0f, 17.5f, 16.8f}, kText);
+    Canvas c = makeCanvas(13, 20, kTransparent);
+    drawPointerShape(c, 1.0f, kInk);
+    drawPointerShape(c, 0.0f, kText);
     return c;
 }
 } // namespace
@@ -405,8 +409,8 @@ int main(int argc, char** argv)
         {"boton_p_2", pad(true, true)},
         {"boton_s", pad(false, false)},
         {"boton_s_2", pad(true, false)},
-        {"caja_s", tabHighlight(kKitsHighlightX, kHighlightW[0], kKitsTab, "Kits")},
-        {"caja_l", tabHighlight(kLoopsHighlightX, kHighlightW[1], kLoopsTab, "Loops")},
+        {"caja_s", tabHighlight(kKitsHighlightX, kKitsHighlightW, kKitsTab, "Kits")},
+        {"caja_l", tabHighlight(kLoopsHighlightX, kLoopsHighlightW, kLoopsTab, "Loops")},
         {"rata", pointer()},
         {"caja_s_2", hoverBar()},
         {"sample_sel", slotCursor()},
