@@ -91,9 +91,9 @@ std::string writeTempPreset(const std::string& target)
     return temp;
 }
 
-void fillSlot(int slot, const char* path)
+void fillSlot(int slot, const char (&path)[kSlotPathSize])
 {
-    snprintf(lista_samples[slot], kSlotPathSize, "%s", path);
+    memcpy(lista_samples[slot], path, kSlotPathSize);
     asignados[slot] = path[0] != '\0';
     copyDisplayName(nombres[slot], fileNamePart(path));
     puts(path);
