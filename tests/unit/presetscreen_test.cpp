@@ -1,6 +1,5 @@
 // The preset screen and its keyboard: presses at the edges of every box, the load
 // dialog, loading and the failed load, typing, DEL, saving and stray taps.
-#include "app/assets.h"
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
@@ -103,14 +102,6 @@ void typeName(const std::string& name)
     }
 }
 
-std::vector<Uint32> pixels(int x0, int y0, int w, int h)
-{
-    std::vector<Uint32> out;
-    for (int y = y0; y < y0 + h; ++y)
-        for (int x = x0; x < x0 + w; ++x)
-            out.push_back(screenPixel(x, y));
-    return out;
-}
 } // namespace
 
 TEST(KeyboardKeys, ThirtySixKeysWithGapsBetween)
@@ -408,33 +399,4 @@ TEST_F(PresetScreenTest, ALoadThatCannotReadItsFileChangesNothing)
         EXPECT_TRUE(playerState() == before) << name;
         EXPECT_EQ(loop_win, 0) << name;
     }
-}
-
-TEST_F(PresetScreenTest, DrawsTheKeyboardOrTheHoverBarAndTheDialogOnTop)
-{
-    moveTo(100, 200); // the hover bar on row 11, below the keyboard
-    ASSERT_EQ(r_caja.y, 193);
-    drawPresetScreen();
-    const std::vector<Uint32> withBar = pixels(6, 193, 241, 17);
-    drawImage(f_presets, p_rect);
-    EXPECT_NE(pixels(6, 193, 241, 17), withBar) << "the bar shows over the list";
-
-    pressAt(300, 230);
-    drawPresetScreen();
-    const std::vector<Uint32> withoutBar = pixels(6, 193, 241, 17);
-    drawImage(f_presets, p_rect);
-    EXPECT_EQ(pixels(6, 193, 241, 17), withoutBar) << "no bar while the keyboard shows";
-    drawPresetScreen();
-    const std::vector<Uint32> keys = pixels(4, 40, 312, 130);
-    drawImage(teclas, r_teclas);
-    EXPECT_EQ(pixels(4, 40, 312, 130), keys) << "the keyboard with an empty name";
-    typeName("www");
-    drawPresetScreen();
-    EXPECT_NE(pixels(4, 40, 312, 130), keys) << "the typed name shows on it";
-
-    loop_win = 1;
-    drawPresetScreen();
-    const std::vector<Uint32> shown = pixels(23, 54, 260, 116);
-    drawImage(dialog, r_dialog);
-    EXPECT_EQ(pixels(23, 54, 260, 116), shown) << "the dialog covers the keyboard";
 }
