@@ -49,6 +49,8 @@ constexpr int16_t kLabelY = 222;
 constexpr size_t kLabelSize = 32;
 constexpr uint8_t kLabelRed = 255, kLabelGreen = 255, kLabelBlue = 0;
 
+constexpr uint8_t kKitsChosen = 1; // values of modo_samples
+constexpr uint8_t kLoopsChosen = 0;
 constexpr int kOneShotSlots = 4; // slots 0-3 are samples, 4-7 loops
 constexpr int kAnyIdleChannel = -1;
 constexpr int kPlayOnce = 0;
@@ -82,8 +84,8 @@ void drawSlotColumn()
     }
 }
 
-// The channel still holds the preview and has not finished it. Read under the audio
-// lock, so the mixer cannot finish or replace it halfway through the test.
+// The channel still holds the preview and has not finished it. The caller holds the
+// audio lock, so the mixer cannot end or replace it between the two reads.
 bool stillPlaying(const Preview& preview)
 {
     return Mix_Playing(preview.channel) && Mix_GetChunk(preview.channel) == preview.sound;
@@ -155,10 +157,10 @@ void sampleBrowserPress()
     switch (browserControlAt(mx, my))
     {
     case kKitsTab:
-        chooseTab(1);
+        chooseTab(kKitsChosen);
         break;
     case kLoopsTab:
-        chooseTab(0);
+        chooseTab(kLoopsChosen);
         break;
     case kScrollUp:
         scrollUp(&ct_lista);

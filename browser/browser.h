@@ -51,10 +51,12 @@ const char* entryPath(char* out, size_t size, const char* folder, const char* na
 // Loads the entry lista_sel of the current folder into slot canal_sel.
 void assignSelectedEntry();
 
-// Selects visible row `row` and plays its file once on the first idle channel.
+// Selects visible row `row` and plays its file once on the first idle channel; a
+// sound the mixer declines (no idle channel) is freed at once.
 void previewEntry(int row);
 
-// Frees the preview sounds whose channel has finished with them.
+// Once per frame: frees the previews whose channel has ended them or moved on to
+// another sound. Runs on the main thread; slot sounds are never in the list.
 void releaseFinishedPreviews();
 
 // Shut-down: frees every preview sound that is left.

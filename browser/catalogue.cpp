@@ -55,6 +55,8 @@ bool fitsSlotPath(const char* folder, const char* name)
     return strlen(folder) + strlen(name) < static_cast<size_t>(kSlotPathSize);
 }
 
+// Equal names cannot be told apart, so any sort by strcmp gives the same rows;
+// this one stays quick for folders of thousands of files.
 void sortNames(std::string* rows, int32_t count)
 {
     if (count <= 0)
