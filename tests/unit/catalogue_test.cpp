@@ -233,23 +233,3 @@ TEST(ListView, PressesHitRowsFourteenPixelsTallOnePixelAboveTheHoverBands)
     EXPECT_EQ(catalogueRowAt(100, 205), -1);
     EXPECT_EQ(catalogueRowAt(244, 30), -1);
 }
-
-TEST_F(CatalogueTest, ScrollingRunsFromZeroToTheEntryCount)
-{
-    modo_samples = 0;
-    touch("loops/one.wav");
-    scanCatalogue();
-    ASSERT_EQ(cantidad, 3);
-    int32_t offset = 0;
-    scrollUp(&offset);
-    EXPECT_EQ(offset, 0);
-    for (int expected : {1, 2, 3, 3})
-    {
-        scrollDown(&offset);
-        EXPECT_EQ(offset, expected);
-    }
-    for (int k = 0; k < kVisibleRows; ++k)
-        EXPECT_EQ(catalogueEntry(offset + k), std::string(""));
-    scrollUp(&offset);
-    EXPECT_EQ(offset, 2);
-}
