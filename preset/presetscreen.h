@@ -5,7 +5,6 @@
 #include <string>
 
 constexpr int kPresetNameSize = 200;
-constexpr char kPresetFolder[] = "presets/";
 
 extern char nombre_archivo[kPresetNameSize]; // preset name without folder
 extern uint8_t loop_win;                     // the load dialog is shown
