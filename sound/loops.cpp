@@ -40,7 +40,7 @@ void switchOff(int loop)
 
 void toggleLoop(int loop)
 {
-    SDL_LockAudio();
+    SDL_LockAudio(); // a boundary falls before or after the whole switch, never inside it
     const uint8_t wasOn = pulsados2[loop];
     pulsados2[loop] = !wasOn;
     if (wasOn)
@@ -73,7 +73,7 @@ void pickControlLoop(int stopped)
         if (sonando[i] && i != stopped)
             candidate = i;
     canal_control = candidate;
-    resumeControlLoop();
+    resumeControlLoop(); // a new control loop that already played out would bring no boundary
 }
 
 void resumeControlLoop()

@@ -10,6 +10,7 @@
 #include "tests/support/wav.h"
 
 #include <SDL/SDL_mixer.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 
