@@ -1,5 +1,7 @@
 #include "sound/slots.h"
 
+#include "sound/decode.h"
+
 #include <cstring>
 
 char lista_samples[kSlotCount][kSlotPathSize];
@@ -9,7 +11,7 @@ uint8_t asignados[kSlotCount];
 
 Mix_Chunk* loadSlotSound(const char* path)
 {
-    return Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1);
+    return decodeSound(path);
 }
 
 void releaseSlot(int slot)
