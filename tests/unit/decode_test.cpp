@@ -199,6 +199,14 @@ TEST_F(DecodeTest, AiffFlacAndOtherFilesLibsndfileReadsPlayToo)
         {"tone.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 2},
         {"ulaw.wav", SF_FORMAT_WAV | SF_FORMAT_ULAW, 8000, 1},
         {"tone.caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16, 32000, 2},
+        {"tone.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 2},
+        {"tone.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 2},
+        {"tone.w64", SF_FORMAT_W64 | SF_FORMAT_PCM_24, 96000, 2},
+        {"tone.rf64", SF_FORMAT_RF64 | SF_FORMAT_FLOAT, 48000, 2},
+        {"tone.au", SF_FORMAT_AU | SF_FORMAT_PCM_16, 16000, 1},
+        {"alaw.wav", SF_FORMAT_WAV | SF_FORMAT_ALAW, 8000, 1},
+        {"double.wav", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 44100, 2},
+        {"aifc.aifc", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 44100, 2},
     };
     for (const Case& c : cases)
     {
