@@ -14,7 +14,9 @@ constexpr int kRiffHeaderBytes = 12; // "RIFF", size, "WAVE"
 constexpr int kChunkHeaderBytes = 8; // id, size
 constexpr uint32_t kMinFmtBytes = 16;
 constexpr uint16_t kWaveFormatPcm = 1;
-constexpr long kBlockFrames = 4096; // frames decoded and resampled per step
+constexpr long kBlockFrames = 4096;  // frames decoded and resampled per step
+constexpr long kResamplerSlack = 64; // output frames beyond the rate ratio, per step
+constexpr float kFullScale = 32768.0f;
 
 // The mixer converts rates by halving and doubling, so these multiples of its rate,
 // in halves, come out at their exact length.
@@ -140,8 +142,8 @@ struct Output
 
 int16_t toSample(float value)
 {
-    const float scaled = std::nearbyint(value * 32768.0f);
-    return static_cast<int16_t>(std::fmax(-32768.0f, std::fmin(32767.0f, scaled)));
+    const float scaled = std::nearbyint(value * kFullScale);
+    return static_cast<int16_t>(std::fmax(-kFullScale, std::fmin(kFullScale - 1, scaled)));
 }
 
 void append(Output* out, const float* frames, long count)
@@ -171,6 +173,8 @@ bool resample(soxr_t resampler, const float* frames, long count, std::vector<flo
         append(out, block->data(), static_cast<long>(made));
         if (frames ? used >= count : made == 0)
             return true;
+        if (took == 0 && made == 0)
+            return false; // a resampler that neither takes nor gives would spin for ever
     }
 }
 
@@ -195,7 +199,7 @@ bool decodeInto(SNDFILE* file, const SF_INFO& info, int outRate, Output* out)
         return false;
     std::vector<float> source(static_cast<size_t>(kBlockFrames * info.channels));
     std::vector<float> mixed(static_cast<size_t>(kBlockFrames * out->channels));
-    const long blockOut = kBlockFrames * outRate / info.samplerate + 64;
+    const long blockOut = kBlockFrames * outRate / info.samplerate + kResamplerSlack;
     std::vector<float> resampled(static_cast<size_t>(blockOut * out->channels));
     bool whole = true;
     for (sf_count_t left = info.frames; left > 0 && whole;)

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <sndfile.h>
 #include <sstream>
 
@@ -72,8 +73,7 @@ double rms(const std::vector<int16_t>& stereo, int channel)
 
 // What is wrong with the decoded sine, or an empty text when it is right: its length
 // in frames at the mixer's rate, its pitch, its level, and which side is which.
-std::string sineFaults(const Mix_Chunk* chunk, long sourceFrames, int sourceRate, int channels,
-                       double amplitude = kAmplitude)
+std::string sineFaults(const Mix_Chunk* chunk, long sourceFrames, int sourceRate, int channels)
 {
     if (!chunk)
         return "not decoded";
@@ -85,7 +85,7 @@ std::string sineFaults(const Mix_Chunk* chunk, long sourceFrames, int sourceRate
     const double hz = frequency(heard, 0);
     if (std::fabs(hz / kToneHz - 1) > 0.002)
         faults << "pitch " << hz << " Hz; ";
-    const double fullRms = 32768 * amplitude / std::sqrt(2.0);
+    const double fullRms = 32768 * kAmplitude / std::sqrt(2.0);
     const double left = rms(heard, 0);
     const double right = rms(heard, 1);
     if (std::fabs(left / fullRms - 1) > 0.03)
@@ -96,7 +96,7 @@ std::string sineFaults(const Mix_Chunk* chunk, long sourceFrames, int sourceRate
     return faults.str();
 }
 
-std::string matrixName(int rate, int e, int channels, int l)
+std::string matrixName(int rate, size_t e, int channels, size_t l)
 {
     std::ostringstream name;
     name << "m" << rate << "_" << kEncodingNames[e] << "_" << (channels == 1 ? "mono" : "stereo")
@@ -144,9 +144,9 @@ TEST_F(DecodeTest, EveryRateSampleSizeAndLayoutPlaysAtItsTruePitchAndLength)
 {
     int correct = 0;
     int total = 0;
-    for (int l = 0; l < 5; ++l)
+    for (size_t l = 0; l < std::size(kLayouts); ++l)
         for (int rate : kRates)
-            for (int e = 0; e < 5; ++e)
+            for (size_t e = 0; e < std::size(kEncodings); ++e)
                 for (int channels = 1; channels <= 2; ++channels)
                 {
                     const std::string name = matrixName(rate, e, channels, l);
