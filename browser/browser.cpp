@@ -1,22 +1,240 @@
 #include "browser/browser.h"
 
 #include "app/assets.h"
+#include "app/loop.h"
+#include "app/shell.h"
+#include "browser/catalogue.h"
+#include "sound/slots.h"
+
+#include <cstdio>
+#include <cstring>
 
 uint8_t modo_samples;
 int32_t canal_sel;
 int32_t lista_sel;
+std::vector<Preview> previews;
+
+namespace
+{
+// A press box, both ends included.
+struct Box
+{
+    int32_t left, right, top, bottom;
+};
+
+constexpr Box kKitsTabBox = {12, 128, 6, 19};
+constexpr Box kLoopsTabBox = {194, 256, 6, 19};
+constexpr Box kScrollUpBox = {247, 265, 31, 49};
+constexpr Box kScrollDownBox = {247, 265, 189, 208};
+constexpr Box kSlotColumnBox = {270, INT32_MAX, 30, 209};
+constexpr Box kAssignBox = {20, 137, 218, 232};
+constexpr Box kListBox = {8, 243, 26, 212};
+
+// Slot bands in the column: 22 pixels apart, 20 tall, the first one pixel shorter.
+constexpr int32_t kFirstBandTop = 30;
+constexpr int32_t kBandOrigin = 29; // where band 0 would start if it were full height
+constexpr int32_t kBandPitch = 22;
+constexpr int32_t kBandHeight = 20;
+
+// The slot cursor and the assigned markers stand 23 pixels apart.
+constexpr int16_t kCursorX = 269;
+constexpr int16_t kCursorTop = 29;
+constexpr int16_t kMarkerX = 271;
+constexpr int16_t kMarkerTop = 32;
+constexpr int16_t kMarkerPitch = 23;
+
+// The slot label, yellow, under the list.
+constexpr int16_t kLabelX = 180;
+constexpr int16_t kLabelY = 222;
+constexpr size_t kLabelSize = 32;
+constexpr uint8_t kLabelRed = 255, kLabelGreen = 255, kLabelBlue = 0;
+
+constexpr uint8_t kKitsChosen = 1; // values of modo_samples
+constexpr uint8_t kLoopsChosen = 0;
+constexpr int kOneShotSlots = 4; // slots 0-3 are samples, 4-7 loops
+constexpr int kAnyIdleChannel = -1;
+constexpr int kPlayOnce = 0;
+constexpr int kNoTimeLimit = -1;
+
+bool inBox(const Box& box, int32_t x, int32_t y)
+{
+    return x >= box.left && x <= box.right && y >= box.top && y <= box.bottom;
+}
+
+void chooseTab(uint8_t kitsTab)
+{
+    modo_samples = kitsTab;
+    ct_lista_2 = 0;
+    ct_lista = 0;
+    scanCatalogue();
+}
+
+void drawSlotColumn()
+{
+    r_caja_sample.x = kCursorX;
+    r_caja_sample.y = static_cast<Sint16>(kCursorTop + kMarkerPitch * canal_sel);
+    drawImage(sample_sel, r_caja_sample);
+    for (int slot = 0; slot < kSlotCount; ++slot)
+    {
+        if (!asignados[slot])
+            continue;
+        r_caja_asignado.x = kMarkerX;
+        r_caja_asignado.y = static_cast<Sint16>(kMarkerTop + kMarkerPitch * slot);
+        drawImage(asignado, r_caja_asignado);
+    }
+}
+
+// The channel still holds the preview and has not finished it. The caller holds the
+// audio lock, so the mixer cannot end or replace it between the two reads.
+bool stillPlaying(const Preview& preview)
+{
+    return Mix_Playing(preview.channel) && Mix_GetChunk(preview.channel) == preview.sound;
+}
+} // namespace
+
+BrowserControl browserControlAt(int32_t x, int32_t y)
+{
+    if (inBox(kKitsTabBox, x, y))
+        return kKitsTab;
+    if (inBox(kLoopsTabBox, x, y))
+        return kLoopsTab;
+    if (inBox(kScrollUpBox, x, y))
+        return kScrollUp;
+    if (inBox(kScrollDownBox, x, y))
+        return kScrollDown;
+    if (inBox(kSlotColumnBox, x, y))
+        return kSlotColumn;
+    if (inBox(kAssignBox, x, y))
+        return kAssignButton;
+    if (inBox(kListBox, x, y))
+        return kListRows;
+    return kNoControl;
+}
+
+int slotBandAt(int32_t y)
+{
+    if (y < kFirstBandTop)
+        return -1;
+    const int32_t slot = (y - kBandOrigin) / kBandPitch;
+    if (slot >= kSlotCount || y - kBandOrigin - kBandPitch * slot >= kBandHeight)
+        return -1;
+    return static_cast<int>(slot);
+}
+
+void formatSlotLabel(char* out, size_t size, int32_t slot)
+{
+    if (slot < kOneShotSlots)
+        snprintf(out, size, "Sample: %i", static_cast<int>(slot + 1));
+    else
+        snprintf(out, size, "Loop: %i", static_cast<int>(slot - kOneShotSlots + 1));
+}
+
+const char* entryPath(char* out, size_t size, const char* folder, const char* name)
+{
+    if (strlen(folder) + strlen(name) >= size)
+        name = "";
+    snprintf(out, size, "%s%s", folder, name);
+    return name;
+}
 
 void drawSampleBrowser()
 {
     drawImage(f_smp, p_rect);
+    drawCatalogueRows(ct_lista);
+    char label[kLabelSize];
+    formatSlotLabel(label, sizeof label, canal_sel);
+    drawText(screen, label, kLabelX, kLabelY, kLabelRed, kLabelGreen, kLabelBlue);
+    if (modo_samples)
+        drawImage(caja_s, r_s);
+    else
+        drawImage(caja_l, r_l);
+    drawImage(caja_s_2, r_caja);
+    drawSlotColumn();
 }
 
-void sampleBrowserPress() {}
+void sampleBrowserPress()
+{
+    switch (browserControlAt(mx, my))
+    {
+    case kKitsTab:
+        chooseTab(kKitsChosen);
+        break;
+    case kLoopsTab:
+        chooseTab(kLoopsChosen);
+        break;
+    case kScrollUp:
+        scrollUp(&ct_lista);
+        break;
+    case kScrollDown:
+        scrollDown(&ct_lista);
+        break;
+    case kSlotColumn:
+        if (const int slot = slotBandAt(my); slot >= 0)
+            canal_sel = slot;
+        break;
+    case kAssignButton:
+        assignSelectedEntry();
+        break;
+    case kListRows:
+        if (const int row = catalogueRowAt(mx, my); row >= 0)
+            previewEntry(row);
+        break;
+    case kNoControl:
+        break;
+    }
+}
 
-void assignSelectedEntry() {}
+void assignSelectedEntry()
+{
+    char path[kSlotPathSize];
+    const char* name = entryPath(path, sizeof path, catalogueFolder(kSampleBrowser, modo_samples),
+                                 catalogueEntry(lista_sel));
+    assignSlot(canal_sel, path, name);
+}
 
-void previewEntry(int) {}
+void previewEntry(int row)
+{
+    lista_sel = ct_lista + row;
+    char path[kSlotPathSize];
+    entryPath(path, sizeof path, catalogueFolder(kSampleBrowser, modo_samples),
+              catalogueEntry(lista_sel));
+    // Finished previews go first, so quick presses between two frames keep at most
+    // one preview per channel alive.
+    releaseFinishedPreviews();
+    Mix_Chunk* sound = loadSlotSound(path);
+    if (!sound)
+        return;
+    const int channel = Mix_PlayChannelTimed(kAnyIdleChannel, sound, kPlayOnce, kNoTimeLimit);
+    if (channel < 0)
+    {
+        Mix_FreeChunk(sound); // every channel busy: the mixer declined it
+        return;
+    }
+    previews.push_back({sound, channel});
+}
 
-void releaseFinishedPreviews() {}
+void releaseFinishedPreviews()
+{
+    if (previews.empty())
+        return;
+    SDL_LockAudio();
+    for (size_t i = 0; i < previews.size();)
+    {
+        if (stillPlaying(previews[i]))
+        {
+            ++i;
+            continue;
+        }
+        Mix_FreeChunk(previews[i].sound);
+        previews[i] = previews.back();
+        previews.pop_back();
+    }
+    SDL_UnlockAudio();
+}
 
-void releaseAllPreviews() {}
+void releaseAllPreviews()
+{
+    for (const Preview& preview : previews)
+        Mix_FreeChunk(preview.sound);
+    std::vector<Preview>().swap(previews);
+}

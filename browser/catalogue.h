@@ -3,24 +3,49 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 constexpr int kVisibleRows = 12;
 
-extern int32_t cantidad;   // entries stored by the last scan
+// The folders the catalogue lists, relative to the working directory; each is also
+// the prefix of the paths built from its entries.
+constexpr char kPresetFolder[] = "presets/";
+constexpr char kKitsFolder[] = "kits/";
+constexpr char kLoopsFolder[] = "loops/";
+
+// The listing: every entry of the folder whose path fits a slot path, in ascending
+// byte order. It grows with the folder; rows past the end read as empty names.
+extern std::vector<std::string> lista;
+extern int32_t cantidad;   // entries stored by the last scan, the size of lista
 extern int32_t ct_lista;   // sample browser: catalogue index of its top row
 extern int32_t ct_lista_2; // preset screen: catalogue index of its top row
 
 // Lists the folder that modo and modo_samples choose, sorted.
 void scanCatalogue();
 
-// The entry at a catalogue index; an empty string past the end.
+// The folder listed for a screen: presets/ on the preset screen, otherwise kits/ or
+// loops/ by the sample tab.
+const char* catalogueFolder(int32_t screenMode, uint8_t kitsTab);
+
+// Whether folder followed by name fits a slot path with its terminator; entries
+// that do not are left out of the listing rather than cut.
+bool fitsSlotPath(const char* folder, const char* name);
+
+// Sorts the first count rows into ascending unsigned byte order, as strcmp orders.
+void sortNames(std::string* rows, int32_t count);
+
+// The entry at a catalogue index; an empty string before the start or past the end.
 const char* catalogueEntry(int32_t index);
 
-// Empties the catalogue.
+// Empties the catalogue and gives its storage back.
 void clearCatalogue();
 
 // Draws the twelve rows that start at catalogue index offset.
 void drawCatalogueRows(int32_t offset);
+
+// The row 0-11 whose hover band holds (x, y), or -1 off the list.
+int hoverRowAt(int32_t x, int32_t y);
 
 // Moves the hover bar r_caja to the row under (x, y) when it lies over the list.
 void updateListHover(int32_t x, int32_t y);

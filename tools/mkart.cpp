@@ -1,7 +1,385 @@
 // Draws the seventeen images of the program. Usage: mkart <font.ttf> <outdir>
+//
+// The pictures are the user's only guide to where a press counts, so every button is
+// outlined on exactly the pixels its press area covers, and the places where the
+// program writes its own text are left dark and empty. Pure black is the transparent
+// colour of the pads, highlights and markers, so their opaque parts never use it.
+#include "artdraw.h"
+
 #include <SDL/SDL.h>
+#include <cmath>
 #include <cstdio>
 #include <string>
+
+namespace
+{
+// Palette: dark slate with cyan for what can be pressed and amber for what is active.
+constexpr Rgb kTransparent{0, 0, 0};
+constexpr Rgb kBack{13, 15, 22};
+constexpr Rgb kPanel{21, 25, 36};
+constexpr Rgb kWell{8, 9, 14};
+constexpr Rgb kRule{44, 52, 70};
+constexpr Rgb kLine{64, 76, 100};
+constexpr Rgb kLampOff{86, 98, 122};
+constexpr Rgb kButtonTop{46, 55, 76};
+constexpr Rgb kButtonBottom{29, 34, 48};
+constexpr Rgb kEdge{78, 168, 214};
+constexpr Rgb kText{226, 232, 242};
+constexpr Rgb kTextDim{122, 134, 158};
+constexpr Rgb kAmber{255, 178, 52};
+constexpr Rgb kAmberDeep{226, 112, 18};
+constexpr Rgb kCyan{84, 214, 248};
+constexpr Rgb kCyanDeep{18, 128, 190};
+constexpr Rgb kInk{8, 8, 12}; // darkest opaque colour of the keyed images
+
+constexpr int kScreenW = 320, kScreenH = 240;
+constexpr float kButtonRadius = 3.0f;
+constexpr int kLabelSize = 12;
+constexpr int kSmallSize = 10;
+constexpr int kTinySize = 9;
+
+// Press areas and drawing positions, in screen pixels, both ends included.
+constexpr Box kListArea{8, 26, 243, 212};
+constexpr Box kPresetScrollUp{299, 32, 319, 51};
+constexpr Box kPresetScrollDown{299, 190, 319, 210};
+constexpr Box kKeyboardButton{207, 219, 319, 239};
+constexpr Box kLoadButton{2, 219, 100, 238};
+
+constexpr Box kKitsTab{12, 6, 128, 19};
+constexpr Box kLoopsTab{194, 6, 256, 19};
+constexpr int kKitsHighlightX = 3, kKitsHighlightW = 118;
+constexpr int kLoopsHighlightX = 184, kLoopsHighlightW = 87;
+constexpr int kHighlightY = 4, kHighlightH = 18;
+constexpr Box kBrowserScrollUp{247, 31, 265, 49};
+constexpr Box kBrowserScrollDown{247, 189, 265, 208};
+constexpr Box kAssignButton{20, 218, 137, 232};
+constexpr int kSlotColumnX = 270;
+constexpr int kSlotBandTop[8] = {30, 51, 73, 95, 117, 139, 161, 183};
+constexpr int kSlotBandBottom[8] = {48, 70, 92, 114, 136, 158, 180, 202};
+constexpr const char* kSlotNames[8] = {"S1", "S2", "S3", "S4", "L1", "L2", "L3", "L4"};
+constexpr Box kSlotLabelRoom{180, 218, 262, 239}; // "Sample: n" in yellow at (180, 222)
+
+// The slot cursor is drawn at (269, 29 + 23 slot) and the assigned markers at
+// (271, 32 + 23 slot): their pitch is one pixel larger than the bands', so their shapes
+// keep to the image rows that stay inside every band.
+constexpr int kMarkerX = 271, kMarkerY = 32, kMarkerPitch = 23;
+constexpr int kCursorW = 51, kCursorH = 21, kMarkerW = 48, kMarkerH = 17;
+constexpr float kLedX = 40.5f, kLedY = 3.5f, kLedRadius = 3.5f; // in the marker image
+
+constexpr Box kPads[4] = {
+    {10, 10, 149, 109}, {170, 10, 309, 109}, {10, 130, 149, 229}, {170, 130, 309, 229}};
+constexpr int kPadW = 140, kPadH = 100;
+constexpr float kPadRadius = 8.0f;
+
+// Keyboard panel, drawn at (4, 40); its keys are given in screen pixels.
+constexpr int kPanelX = 4, kPanelY = 40, kPanelW = 312, kPanelH = 130;
+constexpr int kKeyColumns = 12, kKeyRows = 3;
+constexpr int kKeyX0 = 5, kKeyPitchX = 26, kKeySize = 24;
+constexpr int kKeyRowTop[kKeyRows] = {41, 66, 91};
+constexpr Box kDelKey{190, 118, 239, 142};
+constexpr Box kSaveKey{239, 120, 273, 143};
+constexpr Box kCancelKey{275, 120, 314, 144};
+constexpr Box kNameField{8, 145, 311, 167}; // the name is written at (14, 150)
+
+constexpr int kDialogW = 260, kDialogH = 116;
+constexpr int kBarW = 241, kBarH = 17;
+
+// Panel of a button: rounded face, outline on the box's own edge pixels.
+void drawButton(Canvas& c, Box b, Rgb edge)
+{
+    fillRoundGradient(c, b, kButtonRadius, kButtonTop, kButtonBottom);
+    frameRound(c, b, kButtonRadius, 1.0f, edge);
+}
+
+int middleX(Box b)
+{
+    return (b.x0 + b.x1 + 1) / 2;
+}
+
+int middleY(Box b)
+{
+    return (b.y0 + b.y1 + 1) / 2;
+}
+
+void drawLabelledButton(Canvas& c, Box b, const char* label, int size, Rgb edge, Rgb colour)
+{
+    drawButton(c, b, edge);
+    drawLabelCentred(c, label, size, true, middleX(b), middleY(b), colour);
+}
+
+// A triangle pointing up or down, centred in the box.
+void drawArrow(Canvas& c, Box b, bool up, Rgb colour)
+{
+    const float cx = (b.x0 + b.x1 + 1) / 2.0f, cy = (b.y0 + b.y1 + 1) / 2.0f;
+    const float half = 5.0f, rise = up ? -3.5f : 3.5f;
+    fillTriangle(c, {cx - half, cx + half, cx}, {cy - rise, cy - rise, cy + rise}, colour);
+}
+
+void drawScrollButtons(Canvas& c, Box up, Box down)
+{
+    drawButton(c, up, kEdge);
+    drawArrow(c, up, true, kText);
+    drawButton(c, down, kEdge);
+    drawArrow(c, down, false, kText);
+    lineV(c, middleX(up), up.y1 + 4, down.y0 - 4, kRule);
+}
+
+// The screen keys '0'-'3' as four small caps from (x, y); lit[k] colours cap k.
+void drawScreenKeys(Canvas& c, int x, int y, const Rgb* const (&lit)[4], bool vertical)
+{
+    constexpr int kCap = 11, kStep = 13;
+    for (int k = 0; k < 4; ++k)
+    {
+        const int cx = vertical ? x : x + k * kStep, cy = vertical ? y + k * kStep : y;
+        const Box cap{cx, cy, cx + kCap - 1, cy + kCap - 1};
+        const Rgb colour = lit[k] != nullptr ? *lit[k] : kTextDim;
+        frameRound(c, cap, 2.0f, 1.0f, lit[k] != nullptr ? colour : kRule);
+        const char digit[2] = {static_cast<char>('0' + k), '\0'};
+        drawLabelCentred(c, digit, kTinySize, true, middleX(cap), middleY(cap), colour);
+    }
+}
+
+void drawListPanel(Canvas& c)
+{
+    fillBox(c, kListArea, kPanel);
+    frameRound(c, kListArea, 2.0f, 1.0f, kLine);
+}
+
+Canvas presetBackground()
+{
+    Canvas c = makeCanvas(kScreenW, kScreenH, kBack);
+    drawLabel(c, "Presets", kLabelSize, true, 8, 12, kAmber);
+    drawLabel(c, "screen", kTinySize, false, 226, 12, kTextDim);
+    const Rgb* const lit[4] = {&kAmber, nullptr, nullptr, nullptr};
+    drawScreenKeys(c, 264, 7, lit, false);
+    drawListPanel(c);
+    drawScrollButtons(c, kPresetScrollUp, kPresetScrollDown);
+    drawLabelledButton(c, kLoadButton, "Load", kLabelSize, kAmber, kAmber);
+    drawLabelledButton(c, kKeyboardButton, "Keyboard", kLabelSize, kEdge, kText);
+    drawLabelCentred(c, "pick a row, then Load", kTinySize, false, 154, 229, kTextDim);
+    return c;
+}
+
+// Tab face with its label, and the unlit lamp left of it that the highlight lights.
+void drawTab(Canvas& c, Box tab, const char* label)
+{
+    fillBox(c, tab, kPanel);
+    frameRound(c, tab, kButtonRadius, 1.0f, kEdge);
+    drawLabelCentred(c, label, kLabelSize, true, middleX(tab), middleY(tab), kText);
+}
+
+float lampX(Box tab)
+{
+    return tab.x0 - 5.0f;
+}
+
+constexpr float kLampY = 13.0f, kLampRadius = 3.0f;
+
+Canvas browserBackground()
+{
+    Canvas c = makeCanvas(kScreenW, kScreenH, kBack);
+    drawTab(c, kKitsTab, "Kits");
+    drawTab(c, kLoopsTab, "Loops");
+    for (Box tab : {kKitsTab, kLoopsTab})
+    {
+        ringCircle(c, lampX(tab), kLampY, kLampRadius, 1.0f, kLampOff);
+    }
+    const Rgb* const lit[4] = {nullptr, &kAmber, nullptr, nullptr};
+    drawScreenKeys(c, 266, 225, lit, false);
+    drawLabelCentred(c, "Browser", kSmallSize, true, 155, 12, kTextDim);
+    drawListPanel(c);
+    drawScrollButtons(c, kBrowserScrollUp, kBrowserScrollDown);
+
+    drawLabelCentred(c, "Slot", kTinySize, true, 295, 24, kTextDim);
+    for (int s = 0; s < 8; ++s)
+    {
+        const Box band{kSlotColumnX, kSlotBandTop[s], kScreenW - 1, kSlotBandBottom[s]};
+        drawButton(c, band, kEdge);
+        drawLabelCentred(c, kSlotNames[s], kLabelSize, true, 292, middleY(band),
+                         s < 4 ? kText : kCyan);
+        ringCircle(c, kMarkerX + kLedX, kMarkerY + kMarkerPitch * s + kLedY, kLedRadius, 1.0f,
+                   kLampOff);
+    }
+    drawLabelledButton(c, kAssignButton, "Assign to slot", kLabelSize, kAmber, kAmber);
+    fillBox(c, kSlotLabelRoom, kBack);
+    return c;
+}
+
+Canvas padBackground()
+{
+    Canvas c = makeCanvas(kScreenW, kScreenH, kBack);
+    for (Box pad : kPads)
+    {
+        frameRound(c, pad, 1.0f, 1.0f, kLine);
+    }
+    const Rgb* const lit[4] = {nullptr, nullptr, &kAmber, &kCyan};
+    drawScreenKeys(c, 155, 94, lit, true);
+    return c;
+}
+
+Canvas keyboardPanel()
+{
+    Canvas c = makeCanvas(kPanelW, kPanelH, kBack);
+    const Box whole{0, 0, kPanelW - 1, kPanelH - 1};
+    fillRound(c, whole, 4.0f, kPanel);
+    frameRound(c, whole, 4.0f, 1.0f, kRule);
+    for (int row = 0; row < kKeyRows; ++row)
+    {
+        for (int col = 0; col < kKeyColumns; ++col)
+        {
+            const int x = kKeyX0 + kKeyPitchX * col, y = kKeyRowTop[row];
+            const Box key = shifted({x, y, x + kKeySize - 1, y + kKeySize - 1}, kPanelX, kPanelY);
+            const int n = row * kKeyColumns + col;
+            const char text[2] = {static_cast<char>(n < 26 ? 'a' + n : '0' + n - 26), '\0'};
+            drawLabelledButton(c, key, text, kLabelSize, kEdge, kText);
+        }
+    }
+    drawLabel(c, "Preset name", kSmallSize, true, 6, 86, kTextDim);
+    drawLabel(c, "type it, then Save", kTinySize, false, 6, 98, kTextDim);
+
+    // DEL and save share one column: square corners and a single line there make the
+    // pair read as one split key.
+    const Box del = shifted(kDelKey, kPanelX, kPanelY);
+    const Box save = shifted(kSaveKey, kPanelX, kPanelY);
+    fillBox(c, del, kButtonBottom);
+    fillBox(c, save, kButtonBottom);
+    frameRound(c, del, 0.0f, 1.0f, kEdge);
+    frameRound(c, save, 0.0f, 1.0f, kAmber);
+    drawLabelCentred(c, "DEL", kSmallSize, true, middleX(del), middleY(del), kText);
+    drawLabelCentred(c, "Save", kSmallSize, true, middleX(save), middleY(save), kAmber);
+    const Box cancel = shifted(kCancelKey, kPanelX, kPanelY);
+    drawButton(c, cancel, kEdge);
+    drawLabelCentred(c, "Cancel", kSmallSize, false, middleX(cancel), middleY(cancel), kText);
+
+    const Box field = shifted(kNameField, kPanelX, kPanelY);
+    fillRound(c, field, 2.0f, kWell);
+    frameRound(c, field, 2.0f, 1.0f, kRule);
+    return c;
+}
+
+Canvas dialogPanel(const char* title)
+{
+    Canvas c = makeCanvas(kDialogW, kDialogH, kBack);
+    const Box whole{0, 0, kDialogW - 1, kDialogH - 1};
+    fillRoundGradient(c, whole, 6.0f, kButtonTop, kPanel);
+    frameRound(c, whole, 6.0f, 2.0f, kAmber);
+    constexpr int kMiddle = kDialogW / 2, kBadgeY = 34;
+    fillCircle(c, kMiddle, kBadgeY, 14.0f, kAmber);
+    drawLabelCentred(c, "\u2713", 18, true, kMiddle, kBadgeY, kInk); // check mark
+    drawLabelCentred(c, title, 14, true, kMiddle, 68, kText);
+    drawLabelCentred(c, "tap to continue", kSmallSize, false, kMiddle, 92, kTextDim);
+    return c;
+}
+
+// A clockwise circular arrow: a ring open at the top right, its head at the open end.
+void drawLoopArrow(Canvas& c, float cx, float cy, Rgb colour)
+{
+    constexpr float kRadius = 22.0f, kWidth = 5.0f, kFrom = 70.0f, kTo = 340.0f;
+    constexpr float kTip = 28.0f, kHeadHalf = 8.0f;
+    arcRing(c, cx, cy, kRadius, kWidth, kFrom, kTo, colour);
+    const float mid = kRadius - kWidth / 2.0f;
+    auto along = [&](float degrees, float r, float* x, float* y)
+    {
+        const float a = degrees / kDegreesPerRadian;
+        *x = cx + r * std::sin(a);
+        *y = cy - r * std::cos(a);
+    };
+    float bx0, by0, bx1, by1, tx, ty;
+    along(kTo - 2.0f, mid - kHeadHalf, &bx0, &by0);
+    along(kTo - 2.0f, mid + kHeadHalf, &bx1, &by1);
+    along(kTo + kTip, mid, &tx, &ty);
+    fillTriangle(c, {bx0, bx1, tx}, {by0, by1, ty}, colour);
+}
+
+// A pad on black corners. Lit pads are filled with an accent; dark ones keep the slate.
+Canvas pad(bool lit, bool loop)
+{
+    Canvas c = makeCanvas(kPadW, kPadH, kTransparent);
+    const Box whole{0, 0, kPadW - 1, kPadH - 1};
+    const Rgb accent = loop ? kCyan : kAmber, deep = loop ? kCyanDeep : kAmberDeep;
+    const float cx = kPadW / 2.0f, cy = kPadH / 2.0f - 4.0f;
+    if (lit)
+    {
+        fillRoundGradient(c, whole, kPadRadius, accent, deep);
+        frameRound(c, whole, kPadRadius, 2.0f, mix(accent, kText, 0.6f));
+    }
+    else
+    {
+        fillRoundGradient(c, whole, kPadRadius, kButtonTop, kButtonBottom);
+        frameRound(c, whole, kPadRadius, 2.0f, mix(accent, kButtonBottom, 0.55f));
+    }
+    const Rgb mark = lit ? kInk : mix(accent, kButtonBottom, 0.35f);
+    if (loop)
+    {
+        drawLoopArrow(c, cx, cy, mark);
+    }
+    else
+    {
+        ringCircle(c, cx, cy, 22.0f, 3.0f, mark);
+        fillCircle(c, cx, cy, 10.0f, mark);
+    }
+    const char* state = loop ? (lit ? "PLAYING" : "LOOP OFF") : (lit ? "HIT" : "TAP");
+    drawLabelCentred(c, state, kTinySize, true, kPadW / 2, kPadH - 14,
+                     lit ? kInk : mix(kTextDim, kButtonBottom, 0.2f));
+    return c;
+}
+
+// Active tab: lamp lit, label repainted in amber, underline. Drawn at (x, 4) over the tab.
+Canvas tabHighlight(int x, int w, Box tab, const char* label)
+{
+    Canvas c = makeCanvas(w, kHighlightH, kTransparent);
+    const Box t = shifted(tab, x, kHighlightY);
+    fillCircle(c, lampX(t), kLampY - kHighlightY, kLampRadius + 0.5f, kAmber);
+    drawLabelOver(c, label, kLabelSize, true, middleX(t), middleY(t), kAmber, kPanel);
+    const int half = labelWidth(label, kLabelSize, true) / 2 + 6;
+    fillBox(c, {middleX(t) - half, t.y1 + 1, middleX(t) + half, t.y1 + 2}, kAmber);
+    return c;
+}
+
+// List row highlight: an outline, so the row's text drawn before it stays readable.
+Canvas hoverBar()
+{
+    Canvas c = makeCanvas(kBarW, kBarH, kTransparent);
+    frameRound(c, {0, 0, kBarW - 1, kBarH - 1}, 3.0f, 1.0f, kAmber);
+    return c;
+}
+
+// Selected slot: an amber pointer and edge bar on the left of the band.
+Canvas slotCursor()
+{
+    Canvas c = makeCanvas(kCursorW, kCursorH, kTransparent);
+    fillBox(c, {0, 0, 2, 12}, kAmber);
+    fillTriangle(c, {4.0f, 4.0f, 11.0f}, {1.5f, 11.5f, 6.5f}, kAmber);
+    fillBox(c, {kCursorW - 3, 0, kCursorW - 1, 12}, kAmber);
+    return c;
+}
+
+// Assigned slot: lights the lamp ring that the background draws in each band.
+Canvas slotMarker()
+{
+    Canvas c = makeCanvas(kMarkerW, kMarkerH, kTransparent);
+    fillCircle(c, kLedX, kLedY, kLedRadius, kCyan);
+    return c;
+}
+
+// Pointer arrow, white with a dark rim: a head and a slanted stem.
+void drawPointerShape(Canvas& c, float grow, Rgb colour)
+{
+    fillTriangle(c, {1.0f - grow, 1.0f - grow, 10.0f + 1.6f * grow},
+                 {1.5f - 2.2f * grow, 14.5f + 1.6f * grow, 11.0f + grow}, colour);
+    fillTriangle(c, {3.5f - grow, 6.5f + grow, 9.0f + grow}, {11.5f, 11.0f, 16.5f + grow}, colour);
+    fillTriangle(c, {3.5f - grow, 9.0f + grow, 6.5f - grow}, {11.5f, 16.5f + grow, 17.5f + grow},
+                 colour);
+}
+
+Canvas pointer()
+{
+    Canvas c = makeCanvas(13, 20, kTransparent);
+    drawPointerShape(c, 1.0f, kInk);
+    drawPointerShape(c, 0.0f, kText);
+    return c;
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -10,25 +388,45 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: mkart <font.ttf> <outdir>\n");
         return 2;
     }
+    if (!openFonts(argv[1]))
+    {
+        fprintf(stderr, "mkart: cannot open font %s: %s\n", argv[1], SDL_GetError());
+        return 1;
+    }
     struct Image
     {
         const char* name;
-        int w, h;
+        Canvas picture;
     };
     const Image images[] = {
-        {"dialog", 260, 116},    {"dialog_2", 260, 116},  {"f_play", 320, 240},
-        {"f_presets", 320, 240}, {"f_smp", 320, 240},     {"teclas", 312, 130},
-        {"boton_p", 140, 100},   {"boton_p_2", 140, 100}, {"boton_s", 140, 100},
-        {"boton_s_2", 140, 100}, {"caja_s", 118, 18},     {"caja_l", 87, 18},
-        {"rata", 16, 16},        {"caja_s_2", 241, 17},   {"sample_sel", 51, 21},
-        {"asignado", 48, 17},    {"caja_p", 241, 17}};
+        {"dialog", dialogPanel("Preset loaded")},
+        {"dialog_2", dialogPanel("Preset saved")},
+        {"f_play", padBackground()},
+        {"f_presets", presetBackground()},
+        {"f_smp", browserBackground()},
+        {"teclas", keyboardPanel()},
+        {"boton_p", pad(false, true)},
+        {"boton_p_2", pad(true, true)},
+        {"boton_s", pad(false, false)},
+        {"boton_s_2", pad(true, false)},
+        {"caja_s", tabHighlight(kKitsHighlightX, kKitsHighlightW, kKitsTab, "Kits")},
+        {"caja_l", tabHighlight(kLoopsHighlightX, kLoopsHighlightW, kLoopsTab, "Loops")},
+        {"rata", pointer()},
+        {"caja_s_2", hoverBar()},
+        {"sample_sel", slotCursor()},
+        {"asignado", slotMarker()},
+        {"caja_p", hoverBar()},
+    };
+    closeFonts();
+    int status = 0;
     for (const Image& image : images)
     {
-        SDL_Surface* s = SDL_CreateRGBSurface(0, image.w, image.h, 24, 0, 0, 0, 0);
-        SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 40, 60, 90));
-        std::string path = std::string(argv[2]) + "/" + image.name + ".bmp";
-        SDL_SaveBMP(s, path.c_str());
-        SDL_FreeSurface(s);
+        const std::string path = std::string(argv[2]) + "/" + image.name + ".bmp";
+        if (!saveCanvas(image.picture, path))
+        {
+            fprintf(stderr, "mkart: cannot write %s: %s\n", path.c_str(), SDL_GetError());
+            status = 1;
+        }
     }
-    return 0;
+    return status;
 }

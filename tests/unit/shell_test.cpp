@@ -172,7 +172,7 @@ TEST_F(ShellTest, KeyedImagesShowWhatLiesBeneathTheirBlack)
     // The hover bar over a red screen: its black middle stays red.
     SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 255, 0, 0));
     drawImage(caja_p, SDL_Rect{0, 0, 0, 0});
-    EXPECT_EQ(screenPixel(120, 8), 0xf80000u);
+    EXPECT_EQ(screenPixel(120, 8), 0xff0000u);
 }
 
 TEST_F(ShellTest, TextIsDrawnOnlyWithTargetTextAndFont)

@@ -1,0 +1,137 @@
+// The catalogue and the sample browser: scanning and sorting big folders, the cost
+// of one frame of the browser, and what many preview presses leave alive.
+#include "app/loop.h"
+#include "app/shell.h"
+#include "bench/bench.h"
+#include "browser/browser.h"
+#include "browser/catalogue.h"
+#include "sound/slots.h"
+#include "tests/support/stage.h"
+#include "tests/support/wav.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <malloc.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+std::string currentDir()
+{
+    char cwd[4096];
+    return getcwd(cwd, sizeof cwd) ? cwd : ".";
+}
+
+// A kits/ folder of `count` files with names in no particular order, then the mean
+// time of a scan over it.
+void scanFolderOf(int count, int repeats)
+{
+    const std::string home = currentDir();
+    const std::string dir = makeTempDir();
+    if (chdir(dir.c_str()) != 0)
+        return;
+    mkdir(kKitsFolder, 0755);
+    for (int i = 0; i < count; ++i)
+    {
+        char name[64];
+        snprintf(name, sizeof name, "kits/%c%c_sample_%06d.wav", 'a' + (i * 7) % 26,
+                 'A' + (i * 13) % 26, (i * 7919) % count);
+        writeFile(name, "");
+    }
+    modo = kSampleBrowser;
+    modo_samples = 1;
+    scanCatalogue(); // warm the directory cache
+    const double start = nowSeconds();
+    for (int k = 0; k < repeats; ++k)
+        scanCatalogue();
+    const double perScan = (nowSeconds() - start) / repeats;
+    report("scan and sort, " + std::to_string(cantidad) + " entries", perScan * 1e3, "ms");
+    clearCatalogue();
+    if (chdir(home.c_str()) != 0)
+        return;
+    removeTree(dir);
+}
+
+void scanAndSort()
+{
+    scanFolderOf(200, 200);
+    scanFolderOf(5000, 20);
+    scanFolderOf(50000, 3);
+}
+
+// The program started headless in a stage copy, on screen 1.
+std::string startBrowser()
+{
+    const std::string stage = makeStageCopy();
+    if (chdir(stage.c_str()) != 0)
+        return stage;
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    startUp();
+    switchScreen(kSampleBrowser);
+    return stage;
+}
+
+void stopBrowser(const std::string& home, const std::string& stage)
+{
+    shutDown();
+    if (chdir(home.c_str()) == 0)
+        removeTree(stage);
+}
+
+// A full list, a name on every row, all eight slots marked, the bar over a row.
+void browserFrame()
+{
+    const std::string home = currentDir();
+    const std::string stage = startBrowser();
+    for (int i = 0; i < 40; ++i)
+        writeFile("kits/breakbeat_" + std::to_string(i) + "_170bpm.wav", "");
+    switchScreen(kSampleBrowser);
+    for (uint8_t& flag : asignados)
+        flag = 1;
+    canal_sel = 5;
+    updateListHover(100, 100);
+
+    constexpr int kFrames = 2000;
+    frame();
+    const double start = nowSeconds();
+    for (int k = 0; k < kFrames; ++k)
+        frame();
+    report("one frame of screen 1", (nowSeconds() - start) / kFrames * 1e6, "us");
+    for (uint8_t& flag : asignados)
+        flag = 0;
+    stopBrowser(home, stage);
+}
+
+// A thousand presses on a long sound, one frame after every ten.
+void manyPreviews()
+{
+    const std::string home = currentDir();
+    const std::string stage = startBrowser();
+    writeWav16("kits/long.wav", constantStereo(22050 * 5, 1000), 2);
+    switchScreen(kSampleBrowser);
+    int32_t row = 0;
+    while (row < cantidad && std::string(catalogueEntry(row)) != "long.wav")
+        ++row;
+    ct_lista = row;
+
+    const size_t before = mallinfo2().uordblks;
+    constexpr int kPresses = 1000;
+    for (int k = 0; k < kPresses; ++k)
+    {
+        previewEntry(0);
+        if (k % 10 == 9)
+            frame();
+    }
+    report("live previews after 1000 presses", static_cast<double>(previews.size()), "chunks");
+    report("heap growth after 1000 presses",
+           static_cast<double>(mallinfo2().uordblks - before) / 1024.0, "KiB");
+    stopBrowser(home, stage);
+}
+
+const bool registered = registerBench("catalogue scan and sort", scanAndSort) &&
+                        registerBench("sample browser frame", browserFrame) &&
+                        registerBench("sample browser previews", manyPreviews);
+} // namespace
