@@ -1,5 +1,6 @@
 #include "sound/slots.h"
 
+#include "sound/decode.h"
 #include "sound/loops.h"
 
 #include <cstdio>
@@ -29,7 +30,7 @@ Mix_Chunk* takeSlotSound(int slot)
 
 Mix_Chunk* loadSlotSound(const char* path)
 {
-    return Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1);
+    return decodeSound(path);
 }
 
 void playSlot(int slot)

@@ -1,7 +1,8 @@
 // A recording stand-in for the mixer calls of the slot table and the loop
 // synchroniser. It keeps which channels play and reports ends to channelDone the
 // way SDL_mixer 1.2 does: a halt or a new play on a sounding channel reports the
-// end first, while the channel still counts as playing.
+// end first, while the channel still counts as playing. It stands in for the sound
+// decoder too, which hands every file to its loader.
 #pragma once
 
 #include <functional>
