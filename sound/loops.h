@@ -2,6 +2,8 @@
 //
 // The mixer's audio thread runs channelDone while the main thread presses pads, so
 // the shared flags are atomics: one byte per flag, one word for the control loop.
+// The main thread changes them only under the audio lock, so a boundary never sees
+// a switch half done.
 #pragma once
 
 #include <atomic>
@@ -20,12 +22,19 @@ void toggleLoop(int loop);
 
 // The mixer's channel-finished callback: the end of the control loop's pass is a
 // boundary, where the control loop and every switched-on loop start again.
+// Allocates nothing and touches no file, screen or console.
 void channelDone(int channel);
 
-// After the control loop was switched off: the highest other running loop takes over.
+// After the control loop was switched off: the highest other running loop takes
+// over, or there is no control loop any more.
 void pickControlLoop(int stopped);
 
-// No loop on, none running, no control loop.
+// A boundary now if the running control loop's channel is silent without having
+// reported its end: its sound was freed, or it had played out before it took
+// control. Otherwise nothing.
+void resumeControlLoop();
+
+// No loop on, none running, no control loop. Sounds still playing are left alone.
 void resetLoops();
 
 // Shut-down: clears each loop's running flag, then halts its channel.

@@ -1,27 +1,107 @@
 #include "sound/pads.h"
 
 #include "app/assets.h"
+#include "app/loop.h"
+#include "app/shell.h"
+#include "sound/loops.h"
+#include "sound/slots.h"
 
 uint8_t pulsados[kPadCount];
 int32_t t_pulsados[kPadCount];
 
-int padAt(int32_t, int32_t)
+namespace
 {
+constexpr int16_t kNameIndent = 2;
+constexpr uint8_t kNameColour = 255; // white
+
+const SDL_Rect& padRect(int pad)
+{
+    static const SDL_Rect* const drawnAt[kPadCount] = {&bp1, &bp2, &bp3, &bp4};
+    return *drawnAt[pad];
+}
+
+// Background, the four pads each lit or dark, and the names of the assigned slots.
+void drawPads(SDL_Surface* dark, SDL_Surface* lit, const uint8_t* litFlags, int firstSlot)
+{
+    drawImage(f_play, p_rect);
+    for (int k = 0; k < kPadCount; ++k)
+        drawImage(litFlags[k] ? lit : dark, padRect(k));
+    for (int k = 0; k < kPadCount; ++k)
+    {
+        const int slot = firstSlot + k;
+        if (!asignados[slot])
+            continue;
+        const SDL_Rect at = padNamePoint(k);
+        drawText(screen, nombres[slot], at.x, at.y, kNameColour, kNameColour, kNameColour);
+    }
+}
+} // namespace
+
+bool insideStrictly(const SDL_Rect& box, int32_t x, int32_t y)
+{
+    return box.x < x && x < box.x + box.w && box.y < y && y < box.y + box.h;
+}
+
+int padAt(int32_t x, int32_t y)
+{
+    for (int k = 0; k < kPadCount; ++k)
+        if (insideStrictly(btn_sampler[k], x, y))
+            return k;
     return -1;
+}
+
+SDL_Rect padNamePoint(int pad)
+{
+    const SDL_Rect& at = padRect(pad);
+    return SDL_Rect{static_cast<Sint16>(at.x + kNameIndent), static_cast<Sint16>(at.y + at.h), 0,
+                    0};
 }
 
 void drawSamplePads()
 {
-    drawImage(f_play, p_rect);
+    drawPads(boton_s, boton_s_2, pulsados, 0);
 }
 
 void drawLoopPads()
 {
-    drawImage(f_play, p_rect);
+    uint8_t running[kPadCount];
+    for (int k = 0; k < kPadCount; ++k)
+        running[k] = sonando[k]; // the callback may change it meanwhile; the next frame shows that
+    drawPads(boton_p, boton_p_2, running, kFirstLoopSlot);
 }
 
-void samplePadsPress() {}
+void samplePadsPress()
+{
+    const int hit = padAt(mx, my);
+    for (int k = 0; k < kPadCount; ++k)
+    {
+        if (k == hit)
+        {
+            pulsados[k] = 1;
+            playSlot(k);
+            t_pulsados[k] = kFlashFrames;
+        }
+        else
+        {
+            pulsados[k] = 0; // a press anywhere else darkens the pad at once
+        }
+    }
+}
 
-void loopPadsPress() {}
+void loopPadsPress()
+{
+    const int hit = padAt(mx, my);
+    if (hit >= 0)
+        toggleLoop(hit);
+}
 
-void tickPadFlash() {}
+void tickPadFlash()
+{
+    for (int k = 0; k < kPadCount; ++k)
+    {
+        if (t_pulsados[k] != 0)
+            --t_pulsados[k];
+        else
+            pulsados[k] = 0;
+    }
+}

@@ -1,5 +1,9 @@
 #include "sound/slots.h"
 
+#include "sound/decode.h"
+#include "sound/loops.h"
+
+#include <cstdio>
 #include <cstring>
 
 char lista_samples[kSlotCount][kSlotPathSize];
@@ -7,15 +11,45 @@ char nombres[kSlotCount][kSlotNameSize];
 Mix_Chunk* samples[kSlotCount];
 uint8_t asignados[kSlotCount];
 
+namespace
+{
+constexpr int kPlayOnce = 0;
+constexpr int kNoTimeLimit = -1;
+
+// Empties the slot under the audio lock, so the callback sees either the old
+// sound whole or null, and hands the old sound back for freeing.
+Mix_Chunk* takeSlotSound(int slot)
+{
+    SDL_LockAudio();
+    Mix_Chunk* sound = samples[slot];
+    samples[slot] = nullptr;
+    SDL_UnlockAudio();
+    return sound;
+}
+} // namespace
+
 Mix_Chunk* loadSlotSound(const char* path)
 {
-    return Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1);
+    return decodeSound(path);
+}
+
+void playSlot(int slot)
+{
+    Mix_PlayChannelTimed(slot, samples[slot], kPlayOnce, kNoTimeLimit);
 }
 
 void releaseSlot(int slot)
 {
     if (asignados[slot])
-        Mix_FreeChunk(samples[slot]);
+        Mix_FreeChunk(takeSlotSound(slot)); // also silences any channel still playing it
+}
+
+void storeSlotSound(int slot, Mix_Chunk* sound)
+{
+    SDL_LockAudio();
+    samples[slot] = sound;
+    resumeControlLoop();
+    SDL_UnlockAudio();
 }
 
 void copyDisplayName(char (&dest)[kSlotNameSize], const char* name)
@@ -27,7 +61,7 @@ void copyDisplayName(char (&dest)[kSlotNameSize], const char* name)
 void assignSlot(int slot, const char* path, const char* name)
 {
     releaseSlot(slot);
-    samples[slot] = loadSlotSound(path);
+    storeSlotSound(slot, loadSlotSound(path)); // decoded without the lock: it may take long
     snprintf(lista_samples[slot], kSlotPathSize, "%s", path);
     asignados[slot] = 1;
     copyDisplayName(nombres[slot], name);
@@ -41,9 +75,6 @@ void releaseAllSlots()
 
 void freeSlotSounds()
 {
-    for (Mix_Chunk*& sound : samples)
-    {
-        Mix_FreeChunk(sound);
-        sound = nullptr;
-    }
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        Mix_FreeChunk(takeSlotSound(slot));
 }

@@ -1,4 +1,8 @@
 // The eight sample slots: path, display name, decoded sound and assigned flag.
+//
+// The mixer's audio thread reads the loop slots' sounds at every boundary, so a
+// sound is taken out of or put into `samples` only under the audio lock, and a
+// released slot holds null, never a freed sound.
 #pragma once
 
 #include <SDL/SDL_mixer.h>
@@ -14,14 +18,26 @@ extern char nombres[kSlotCount][kSlotNameSize];       // display name under the 
 extern Mix_Chunk* samples[kSlotCount];                // owned by the slot; null plays nothing
 extern uint8_t asignados[kSlotCount];                 // the slot holds a sound the program loaded
 
-// Decodes the file at path; null when it cannot be opened or decoded.
+// Decodes the file at path; null when it cannot be opened or decoded. The one place
+// where a file becomes a sound, for the slots and for the browser's preview alike.
 Mix_Chunk* loadSlotSound(const char* path);
 
-// Frees the slot's sound if the slot is assigned; flag and handle are the caller's.
+// Plays the slot's sound once, with no time limit, on the slot's own channel. A
+// channel still playing is cut and starts again; a null sound plays nothing.
+void playSlot(int slot);
+
+// Frees the slot's sound if the slot is assigned, leaving null in its place; the
+// flag is the caller's.
 void releaseSlot(int slot);
 
+// Puts a decoded sound (or null) into an emptied slot. If the slot is the running
+// control loop's and its channel fell silent when the old sound was freed, the
+// loops get a boundary at once, so they never stall.
+void storeSlotSound(int slot, Mix_Chunk* sound);
+
 // Releases the slot's old sound, loads path into it, stores path and the first
-// eight bytes of name, and marks it assigned whatever the decode gave.
+// eight bytes of name, and marks it assigned whatever the decode gave. A path too
+// long for the slot is stored cut to fit.
 void assignSlot(int slot, const char* path, const char* name);
 
 // releaseSlot for every slot, slot 0 first.

@@ -18,6 +18,94 @@ void put32(std::string& out, uint32_t v)
     put16(out, static_cast<uint16_t>(v & 0xffff));
     put16(out, static_cast<uint16_t>(v >> 16));
 }
+
+constexpr uint16_t kTagPcm = 1;
+constexpr uint16_t kTagFloat = 3;
+constexpr uint16_t kTagExtensible = 0xfffe;
+constexpr int kBextBytes = 602;
+constexpr int kJunkBytes = 28;
+
+int bitsOf(WavEncoding encoding)
+{
+    switch (encoding)
+    {
+    case WavEncoding::U8:
+        return 8;
+    case WavEncoding::S16:
+        return 16;
+    case WavEncoding::S24:
+        return 24;
+    default:
+        return 32;
+    }
+}
+
+void putSample(std::string& out, WavEncoding encoding, double x)
+{
+    const double v = std::fmax(-1.0, std::fmin(1.0, x));
+    switch (encoding)
+    {
+    case WavEncoding::U8:
+        out.push_back(static_cast<char>(128 + std::lround(v * 127)));
+        break;
+    case WavEncoding::S16:
+        put16(out, static_cast<uint16_t>(std::lround(v * 32767)));
+        break;
+    case WavEncoding::S24:
+    {
+        const auto s = static_cast<uint32_t>(std::lround(v * 8388607));
+        put16(out, static_cast<uint16_t>(s & 0xffff));
+        out.push_back(static_cast<char>((s >> 16) & 0xff));
+        break;
+    }
+    case WavEncoding::S32:
+        put32(out, static_cast<uint32_t>(std::llround(v * 2147483647.0)));
+        break;
+    case WavEncoding::Float32:
+    {
+        const auto f = static_cast<float>(v);
+        uint32_t bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        put32(out, bits);
+        break;
+    }
+    }
+}
+
+void putChunk(std::string& out, const char* id, const std::string& body)
+{
+    out += id;
+    put32(out, static_cast<uint32_t>(body.size()));
+    out += body;
+    if (body.size() % 2)
+        out.push_back('\0');
+}
+
+std::string fmtBody(const WavSpec& spec)
+{
+    const int bits = bitsOf(spec.encoding);
+    const uint16_t tag = spec.encoding == WavEncoding::Float32 ? kTagFloat : kTagPcm;
+    const bool extensible = spec.layout == WavLayout::Extensible;
+    const int blockAlign = spec.channels * bits / 8;
+    std::string body;
+    put16(body, extensible ? kTagExtensible : tag);
+    put16(body, static_cast<uint16_t>(spec.channels));
+    put32(body, static_cast<uint32_t>(spec.rate));
+    put32(body, static_cast<uint32_t>(spec.rate * blockAlign));
+    put16(body, static_cast<uint16_t>(blockAlign));
+    put16(body, static_cast<uint16_t>(bits));
+    if (extensible)
+    {
+        put16(body, 22); // extension size
+        put16(body, static_cast<uint16_t>(bits));
+        put32(body, spec.channels == 1 ? 0x4 : (1u << spec.channels) - 1); // speaker mask
+        put16(body, tag); // the subformat GUID: tag, then the fixed WAVE suffix
+        body += std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
+    }
+    else if (tag == kTagFloat)
+        put16(body, 0); // extension size
+    return body;
+}
 } // namespace
 
 void writeWav16(const std::string& path, const std::vector<int16_t>& samples, int channels,
@@ -75,4 +163,45 @@ std::vector<int16_t> leftChannel(const std::vector<int16_t>& stereo)
     for (size_t i = 0; i + 1 < stereo.size(); i += 2)
         left.push_back(stereo[i]);
     return left;
+}
+
+std::string wavBytes(const WavSpec& spec, const std::vector<double>& samples)
+{
+    std::string data;
+    for (double x : samples)
+        putSample(data, spec.encoding, x);
+    std::string chunks;
+    if (spec.layout == WavLayout::JunkFirst)
+        putChunk(chunks, "JUNK", std::string(kJunkBytes, '\0'));
+    if (spec.layout == WavLayout::BextFirst)
+        putChunk(chunks, "bext", std::string(kBextBytes, '\0'));
+    putChunk(chunks, "fmt ", fmtBody(spec));
+    if (spec.encoding == WavEncoding::Float32 && spec.layout != WavLayout::Extensible)
+    {
+        std::string fact;
+        put32(fact, static_cast<uint32_t>(samples.size() / static_cast<size_t>(spec.channels)));
+        putChunk(chunks, "fact", fact);
+    }
+    if (spec.layout == WavLayout::OddListAfterFmt)
+        putChunk(chunks, "LIST", std::string("INFOISFT\x0d\x00\x00\x00padbox tests\x00", 25));
+    putChunk(chunks, "data", data);
+    std::string out = "RIFF";
+    put32(out, static_cast<uint32_t>(4 + chunks.size()));
+    return out + "WAVE" + chunks;
+}
+
+void writeWav(const std::string& path, const WavSpec& spec, const std::vector<double>& samples)
+{
+    writeFile(path, wavBytes(spec, samples));
+}
+
+std::vector<double> sineFrames(long frames, int channels, double hz, double amplitude, int rate)
+{
+    std::vector<double> out;
+    out.reserve(static_cast<size_t>(frames * channels));
+    for (long i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            out.push_back(amplitude / (c + 1) *
+                          std::sin(2 * M_PI * hz * static_cast<double>(i) / rate));
+    return out;
 }

@@ -22,3 +22,36 @@ std::vector<int16_t> readCapture(const std::string& path);
 
 // Left-channel value of every frame of interleaved stereo samples.
 std::vector<int16_t> leftChannel(const std::vector<int16_t>& stereo);
+
+// Sample encodings and header layouts of the WAV files that writeWav writes.
+enum class WavEncoding
+{
+    U8,
+    S16,
+    S24,
+    S32,
+    Float32,
+};
+enum class WavLayout
+{
+    Plain,           // fmt first (float files with a fact chunk, as editors write them)
+    Extensible,      // WAVE_FORMAT_EXTENSIBLE fmt
+    JunkFirst,       // a JUNK chunk before fmt, as recorders reserve room
+    BextFirst,       // a broadcast-wave bext chunk before fmt
+    OddListAfterFmt, // an odd-sized LIST chunk, with its pad byte, between fmt and data
+};
+
+struct WavSpec
+{
+    int rate;
+    int channels;
+    WavEncoding encoding;
+    WavLayout layout;
+};
+
+// A WAV file of interleaved samples between -1 and 1, as bytes.
+std::string wavBytes(const WavSpec& spec, const std::vector<double>& samples);
+void writeWav(const std::string& path, const WavSpec& spec, const std::vector<double>& samples);
+
+// Interleaved frames of a sine on every channel, channel c at amplitude / (c + 1).
+std::vector<double> sineFrames(long frames, int channels, double hz, double amplitude, int rate);

@@ -1,0 +1,362 @@
+#include "sound/decode.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <sndfile.h>
+#include <soxr.h>
+#include <vector>
+
+namespace
+{
+constexpr int kRiffHeaderBytes = 12; // "RIFF", size, "WAVE"
+constexpr int kChunkHeaderBytes = 8; // id, size
+constexpr uint32_t kMinFmtBytes = 16;
+constexpr uint16_t kWaveFormatPcm = 1;
+constexpr long kBlockFrames = 4096;  // frames decoded and resampled per step
+constexpr long kResamplerSlack = 64; // output frames beyond the rate ratio, per step
+constexpr float kFullScale = 32768.0f;
+
+// The mixer converts rates by halving and doubling, so these multiples of its rate,
+// in halves, come out at their exact length.
+constexpr int kExactRateHalves[] = {1, 2, 4, 8};
+
+struct WavFormat
+{
+    uint16_t tag = 0;
+    uint16_t channels = 0;
+    uint32_t rate = 0;
+    uint16_t blockAlign = 0;
+    uint16_t bits = 0;
+    bool first = false;     // the fmt chunk comes straight after the RIFF header
+    bool evenChunks = true; // no chunk before the data needs a pad byte
+    uint32_t dataBytes = 0;
+};
+
+uint16_t le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+uint32_t le32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(le16(p)) | static_cast<uint32_t>(le16(p + 2)) << 16;
+}
+
+bool readAt(SDL_RWops* stream, long offset, void* into, int bytes)
+{
+    return SDL_RWseek(stream, static_cast<int>(offset), RW_SEEK_SET) == offset &&
+           SDL_RWread(stream, into, 1, bytes) == bytes;
+}
+
+long streamLength(SDL_RWops* stream)
+{
+    const int here = SDL_RWtell(stream);
+    const int end = SDL_RWseek(stream, 0, RW_SEEK_END);
+    SDL_RWseek(stream, here, RW_SEEK_SET);
+    return end;
+}
+
+long maxFrames(long rate)
+{
+    return rate * kMaxSoundSeconds;
+}
+
+bool plausible(const WavFormat& format)
+{
+    return format.channels > 0 && format.rate > 0 && format.blockAlign > 0 && format.dataBytes > 0;
+}
+
+bool mixerDecodesExactly(const WavFormat& format, int mixerRate)
+{
+    bool exactRate = false;
+    for (int halves : kExactRateHalves)
+        exactRate |= 2 * static_cast<long>(format.rate) == static_cast<long>(mixerRate) * halves;
+    const bool plainPcm = format.tag == kWaveFormatPcm && format.first && format.evenChunks;
+    const bool sizes = (format.bits == 8 || format.bits == 16) &&
+                       (format.channels == 1 || format.channels == 2) &&
+                       format.blockAlign == format.channels * format.bits / 8 &&
+                       format.dataBytes % format.blockAlign == 0;
+    return plainPcm && sizes && exactRate;
+}
+
+SoundRoute routeWav(const WavFormat& format, int mixerRate)
+{
+    if (!plausible(format))
+        return SoundRoute::Refused;
+    if (!mixerDecodesExactly(format, mixerRate))
+        return SoundRoute::Decoder;
+    if (format.dataBytes / format.blockAlign > maxFrames(format.rate))
+        return SoundRoute::Refused;
+    return SoundRoute::MixerLoader;
+}
+
+void readFmt(const uint8_t* fmt, WavFormat* format)
+{
+    format->tag = le16(fmt);
+    format->channels = le16(fmt + 2);
+    format->rate = le32(fmt + 4);
+    format->blockAlign = le16(fmt + 12);
+    format->bits = le16(fmt + 14);
+}
+
+// libsndfile reads through the program's own stream.
+sf_count_t streamSize(void* user)
+{
+    return streamLength(static_cast<SDL_RWops*>(user));
+}
+
+sf_count_t streamSeek(sf_count_t offset, int whence, void* user)
+{
+    if (offset < INT_MIN || offset > INT_MAX)
+        return -1;
+    return SDL_RWseek(static_cast<SDL_RWops*>(user), static_cast<int>(offset), whence);
+}
+
+sf_count_t streamRead(void* into, sf_count_t bytes, void* user)
+{
+    const int got = SDL_RWread(static_cast<SDL_RWops*>(user), into, 1,
+                               static_cast<int>(std::min<sf_count_t>(bytes, INT_MAX)));
+    return got < 0 ? 0 : got;
+}
+
+sf_count_t streamWrite(const void*, sf_count_t, void*)
+{
+    return 0;
+}
+
+sf_count_t streamTell(void* user)
+{
+    return SDL_RWtell(static_cast<SDL_RWops*>(user));
+}
+
+// The decoded sound as the mixer wants it, filled a block at a time.
+struct Output
+{
+    int16_t* samples = nullptr;
+    long frames = 0;
+    long written = 0;
+    int channels = 0;
+};
+
+int16_t toSample(float value)
+{
+    const float scaled = std::nearbyint(value * kFullScale);
+    return static_cast<int16_t>(std::fmax(-kFullScale, std::fmin(kFullScale - 1, scaled)));
+}
+
+void append(Output* out, const float* frames, long count)
+{
+    const long take = std::min(count, out->frames - out->written);
+    int16_t* to = out->samples + out->written * out->channels;
+    for (long i = 0; i < take * out->channels; ++i)
+        to[i] = toSample(frames[i]);
+    out->written += take;
+}
+
+// Resamples frames into out; null frames flushes what the resampler holds.
+bool resample(soxr_t resampler, const float* frames, long count, std::vector<float>* block,
+              Output* out)
+{
+    const long blockFrames = static_cast<long>(block->size()) / out->channels;
+    long used = 0;
+    for (;;)
+    {
+        size_t took = 0;
+        size_t made = 0;
+        const float* from = frames ? frames + used * out->channels : nullptr;
+        if (soxr_process(resampler, from, static_cast<size_t>(count - used), &took, block->data(),
+                         static_cast<size_t>(blockFrames), &made))
+            return false;
+        used += static_cast<long>(took);
+        append(out, block->data(), static_cast<long>(made));
+        if (frames ? used >= count : made == 0)
+            return true;
+        if (took == 0 && made == 0)
+            return false; // a resampler that neither takes nor gives would spin for ever
+    }
+}
+
+soxr_t makeResampler(int fromRate, int toRate, int channels)
+{
+    if (fromRate == toRate)
+        return nullptr;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    soxr_error_t error = nullptr;
+    soxr_t resampler = soxr_create(fromRate, toRate, static_cast<unsigned>(channels), &error, &io,
+                                   &quality, &runtime);
+    return error ? nullptr : resampler;
+}
+
+// Reads every frame the header promised, resampled into out; false on a short read.
+bool decodeInto(SNDFILE* file, const SF_INFO& info, int outRate, Output* out)
+{
+    soxr_t resampler = makeResampler(info.samplerate, outRate, out->channels);
+    if (info.samplerate != outRate && !resampler)
+        return false;
+    std::vector<float> source(static_cast<size_t>(kBlockFrames * info.channels));
+    std::vector<float> mixed(static_cast<size_t>(kBlockFrames * out->channels));
+    const long blockOut = kBlockFrames * outRate / info.samplerate + kResamplerSlack;
+    std::vector<float> resampled(static_cast<size_t>(blockOut * out->channels));
+    bool whole = true;
+    for (sf_count_t left = info.frames; left > 0 && whole;)
+    {
+        const sf_count_t got =
+            sf_readf_float(file, source.data(), std::min<sf_count_t>(left, kBlockFrames));
+        whole = got > 0;
+        left -= got;
+        mixDown(source.data(), info.channels, static_cast<long>(got), mixed.data(), out->channels);
+        if (resampler)
+            whole =
+                whole && resample(resampler, mixed.data(), static_cast<long>(got), &resampled, out);
+        else
+            append(out, mixed.data(), static_cast<long>(got));
+    }
+    if (resampler)
+    {
+        whole = whole && resample(resampler, nullptr, 0, &resampled, out);
+        soxr_delete(resampler);
+    }
+    return whole;
+}
+
+Mix_Chunk* ownedChunk(int16_t* samples, long frames, int channels)
+{
+    auto* chunk = static_cast<Mix_Chunk*>(SDL_malloc(sizeof(Mix_Chunk)));
+    if (!chunk)
+    {
+        SDL_free(samples);
+        return nullptr;
+    }
+    // Mix_FreeChunk frees abuf with SDL_free when allocated is set, then the chunk.
+    chunk->allocated = 1;
+    chunk->abuf = reinterpret_cast<Uint8*>(samples);
+    chunk->alen = static_cast<Uint32>(frames * channels * sizeof(int16_t));
+    chunk->volume = MIX_MAX_VOLUME;
+    return chunk;
+}
+
+bool withinLimits(const SF_INFO& info)
+{
+    return info.channels > 0 && info.channels <= kMaxSourceChannels &&
+           info.samplerate >= kMinSourceRate && info.samplerate <= kMaxSourceRate &&
+           info.frames > 0 && info.frames <= maxFrames(info.samplerate);
+}
+
+Mix_Chunk* decodeWithSndfile(SDL_RWops* stream, int outRate, int outChannels)
+{
+    SF_VIRTUAL_IO io = {streamSize, streamSeek, streamRead, streamWrite, streamTell};
+    SF_INFO info = {};
+    SDL_RWseek(stream, 0, RW_SEEK_SET);
+    SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, stream);
+    if (!file)
+        return nullptr;
+    Output out;
+    out.channels = outChannels;
+    if (withinLimits(info))
+        out.frames = std::lround(static_cast<double>(info.frames) * outRate / info.samplerate);
+    if (out.frames > 0)
+        out.samples = static_cast<int16_t*>(
+            SDL_calloc(static_cast<size_t>(out.frames * outChannels), sizeof(int16_t)));
+    const bool decoded = out.samples && decodeInto(file, info, outRate, &out);
+    sf_close(file);
+    if (!decoded)
+    {
+        SDL_free(out.samples);
+        return nullptr;
+    }
+    return ownedChunk(out.samples, out.frames, outChannels);
+}
+} // namespace
+
+SoundRoute routeSound(SDL_RWops* stream, int mixerRate)
+{
+    const long length = streamLength(stream);
+    uint8_t riff[kRiffHeaderBytes];
+    if (length < kRiffHeaderBytes || !readAt(stream, 0, riff, kRiffHeaderBytes) ||
+        memcmp(riff, "RIFF", 4) != 0 || memcmp(riff + 8, "WAVE", 4) != 0)
+        return SoundRoute::Decoder;
+
+    WavFormat format;
+    bool haveFmt = false;
+    for (long at = kRiffHeaderBytes; at + kChunkHeaderBytes <= length;)
+    {
+        uint8_t chunk[kChunkHeaderBytes];
+        if (!readAt(stream, at, chunk, kChunkHeaderBytes))
+            return SoundRoute::Refused;
+        const uint32_t size = le32(chunk + 4);
+        const long body = at + kChunkHeaderBytes;
+        if (size > static_cast<unsigned long>(length - body))
+            return SoundRoute::Refused;
+        if (memcmp(chunk, "data", 4) == 0)
+        {
+            format.dataBytes = size;
+            return haveFmt ? routeWav(format, mixerRate) : SoundRoute::Refused;
+        }
+        if (memcmp(chunk, "fmt ", 4) == 0)
+        {
+            uint8_t fmt[kMinFmtBytes];
+            if (haveFmt || size < kMinFmtBytes || !readAt(stream, body, fmt, kMinFmtBytes))
+                return SoundRoute::Refused;
+            readFmt(fmt, &format);
+            format.first = at == kRiffHeaderBytes;
+            haveFmt = true;
+        }
+        format.evenChunks = format.evenChunks && size % 2 == 0;
+        at = body + size + size % 2;
+    }
+    return SoundRoute::Refused; // no sample data
+}
+
+void mixDown(const float* in, int inChannels, long frames, float* out, int outChannels)
+{
+    for (long i = 0; i < frames; ++i, in += inChannels, out += outChannels)
+    {
+        if (outChannels == 1)
+        {
+            float sum = 0;
+            for (int c = 0; c < inChannels; ++c)
+                sum += in[c];
+            out[0] = sum / static_cast<float>(inChannels);
+            continue;
+        }
+        if (inChannels <= 2)
+        {
+            out[0] = in[0];
+            out[1] = in[inChannels - 1];
+            continue;
+        }
+        float shared = 0;
+        for (int c = 2; c < inChannels; ++c)
+            shared += in[c] / 2;
+        const float gain = 2.0f / static_cast<float>(inChannels);
+        out[0] = (in[0] + shared) * gain;
+        out[1] = (in[1] + shared) * gain;
+    }
+}
+
+Mix_Chunk* decodeSound(const char* path)
+{
+    int rate = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    if (!Mix_QuerySpec(&rate, &format, &channels) || format != AUDIO_S16SYS ||
+        (channels != 1 && channels != 2))
+        return nullptr;
+    SDL_RWops* stream = SDL_RWFromFile(path, "rb");
+    if (!stream)
+        return nullptr;
+    const SoundRoute route = routeSound(stream, rate);
+    if (route == SoundRoute::MixerLoader)
+    {
+        SDL_RWseek(stream, 0, RW_SEEK_SET);
+        return Mix_LoadWAV_RW(stream, 1);
+    }
+    Mix_Chunk* chunk =
+        route == SoundRoute::Decoder ? decodeWithSndfile(stream, rate, channels) : nullptr;
+    SDL_RWclose(stream);
+    return chunk;
+}

@@ -1,0 +1,44 @@
+// Sound files to mixer chunks at their true pitch and length.
+//
+// The mixer's own loader converts sample rates only by powers of two and reads only
+// plain 8- and 16-bit PCM WAV files, so it keeps just the files it converts exactly;
+// every other file is read with libsndfile and resampled with libsoxr.
+#pragma once
+
+#include <SDL/SDL_mixer.h>
+#include <cstdint>
+
+// The longest sound decoded: ten minutes (about 53 MB at 22050 Hz, 16-bit stereo).
+// A longer file is refused before any sample buffer is allocated.
+constexpr int kMaxSoundSeconds = 600;
+
+// Sources outside these limits are refused: they bound the work a file can ask for.
+constexpr int kMinSourceRate = 1000;
+constexpr int kMaxSourceRate = 384000;
+constexpr int kMaxSourceChannels = 8;
+
+// Which loader takes a file.
+enum class SoundRoute
+{
+    MixerLoader, // a plain PCM WAV the mixer's loader plays exactly at this mixer rate
+    Decoder,     // anything else: libsndfile decides whether it can read it
+    Refused,     // a WAV whose header is broken or asks for too much
+};
+
+// Reads the header of the stream (leaving its position anywhere) and picks the loader.
+// Only RIFF WAVE files are looked into; every chunk up to the sample data must lie
+// within the stream.
+SoundRoute routeSound(SDL_RWops* stream, int mixerRate);
+
+// Decodes the file at path into a chunk in the open mixer's format (16-bit, mono or
+// stereo, any rate); null, silently, when the mixer is not open in such a format or
+// the file cannot be opened, is not sound, is corrupt, or breaks the limits above.
+// Mono plays on both sides; more than two channels are mixed down. Mix_FreeChunk
+// frees the result.
+Mix_Chunk* decodeSound(const char* path);
+
+// Mixes interleaved frames of inChannels channels into outChannels (1 or 2). In
+// stereo the first two channels are left and right and every further channel goes to
+// both sides at half level, scaled so that full-scale input stays within full scale;
+// in mono all channels are averaged.
+void mixDown(const float* in, int inChannels, long frames, float* out, int outChannels);
