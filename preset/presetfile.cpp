@@ -97,7 +97,7 @@ void fillSlot(int slot, const char (&path)[kSlotPathSize])
     asignados[slot] = path[0] != '\0';
     copyDisplayName(nombres[slot], fileNamePart(path));
     puts(path);
-    samples[slot] = loadSlotSound(path);
+    storeSlotSound(slot, loadSlotSound(path));
 }
 } // namespace
 
