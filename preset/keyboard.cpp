@@ -41,11 +41,13 @@ void logName()
     printf("DEL:    %s \n", nombre_archivo);
 }
 
-// Logs the name before and after; only a shown keyboard edits it.
-void delPress()
+// Logs the name before and after; only a shown keyboard edits it, and not when
+// the same press saves, so a press on the line DEL and save share never saves a
+// name shortened by accident.
+void delPress(bool alsoSaves)
 {
     logName();
-    if (ver_teclado)
+    if (ver_teclado && !alsoSaves)
         deleteLastKey(nombre_archivo);
     logName();
 }
@@ -109,9 +111,10 @@ void keyboardPress()
 
 void panelKeysPress()
 {
+    const bool saves = inSaveKey(mx, my) && ver_teclado;
     if (inDelKey(mx, my))
-        delPress();
-    if (inSaveKey(mx, my) && ver_teclado)
+        delPress(saves);
+    if (saves)
         savePreset();
     if (inCancelKey(mx, my))
         ver_teclado = 0;

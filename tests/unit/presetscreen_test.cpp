@@ -211,11 +211,11 @@ TEST_F(PresetScreenTest, DelDeletesWhileShownAndOnlyLogsWhileHidden)
         << "hidden: the log lines alone; then three presses beside the key";
     EXPECT_STREQ(nombre_archivo, "cd");
 
-    // The shared column: DEL, then save of what is left.
+    // The column DEL and save share: DEL logs and stands aside, the whole name is saved.
     pressAt(300, 230);
     typeName("xyz");
-    EXPECT_EQ(capturedPresses({{239, 130}}), delLine("xyz") + delLine("xy"));
-    EXPECT_TRUE(fileExists("presets/xy.trp"));
+    EXPECT_EQ(capturedPresses({{239, 130}}), delLine("xyz") + delLine("xyz"));
+    EXPECT_TRUE(fileExists("presets/xyz.trp"));
     EXPECT_EQ(ver_teclado, 0);
 }
 
