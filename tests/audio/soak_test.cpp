@@ -23,6 +23,8 @@
 #include "tests/support/wav.h"
 
 #include <SDL/SDL_mixer.h>
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -32,7 +34,6 @@
 #include <dirent.h>
 #include <iterator>
 #include <random>
-#include <regex>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -252,7 +253,8 @@ void typeAndSave(Rng& rng, Events& out)
 {
     maybeShow(rng, out, kPresetScreen);
     tapIn(rng, out, kKeyboardButton);
-    for (int n = pick(rng, 0, 8); n > 0; --n)
+    // Now and then a name long enough to reach the longest a preset name can be.
+    for (int n = chance(rng, 5) ? pick(rng, 200, 300) : pick(rng, 0, 8); n > 0; --n)
         tapIn(rng, out, chance(rng, 90) ? kKeys : kDelKey);
     const int roll = pick(rng, 0, 9);
     if (roll < 5)
@@ -400,7 +402,12 @@ std::string brokenLoopInvariant(const MixerView& view)
             return broken("loop %d is running but switched off", i);
     }
     if (c == kNoControlLoop)
+    {
+        for (int i = 0; i < kLoopCount; ++i)
+            if (view.running[i])
+                return broken("loop %d is running without a control loop", i);
         return "";
+    }
     if (!view.running[c])
         return broken("control loop %d is not running", c);
     // A control loop with something to play never falls silent: its channel plays it,
@@ -471,10 +478,18 @@ std::string brokenScreenInvariant()
         if (!isFlag(pulsados[k]) || t_pulsados[k] < 0 || t_pulsados[k] > kFlashFrames)
             return broken("pad %d flash %d, %d frames", k, pulsados[k], t_pulsados[k]);
     for (int slot = 0; slot < kSlotCount; ++slot)
+    {
         if (!isFlag(asignados[slot]) || !terminated(lista_samples[slot]) ||
             !terminated(nombres[slot]))
             return broken("slot %d: flag %d, or a path or name without terminator", slot,
                           asignados[slot]);
+        // Assigned from the browser or read from a preset, a slot has a path exactly
+        // when it is assigned, and shows the start of the path's file name.
+        if (asignados[slot] != (lista_samples[slot][0] != '\0') ||
+            strncmp(nombres[slot], fileNamePart(lista_samples[slot]), kSlotNameLength) != 0)
+            return broken("slot %d: flag %d, path \"%.40s\", name \"%s\"", slot, asignados[slot],
+                          lista_samples[slot], nombres[slot]);
+    }
     if (r_caja.x != 0 && r_caja.x != 6)
         return broken("hover bar at x %d", r_caja.x);
     if (archivo)
@@ -584,6 +599,29 @@ std::set<std::string> folderEntries(const char* folder)
         closedir(dir);
     }
     return names;
+}
+
+// A name typed on the keyboard, letters and digits, with the ending a save gives it.
+bool isSavedPresetName(const std::string& name)
+{
+    const size_t ending = strlen(kPresetEnding);
+    if (name.size() < ending || name.compare(name.size() - ending, ending, kPresetEnding) != 0)
+        return false;
+    for (size_t i = 0; i + ending < name.size(); ++i)
+        if (!islower(static_cast<unsigned char>(name[i])) &&
+            !isdigit(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
+
+// A preset file as a save writes it: the header, eight paths, the closing lines.
+bool isWholePreset(const std::string& text)
+{
+    const std::string closing = std::string(kPresetAuthor) + kPresetClosing;
+    const size_t lines = std::count(text.begin(), text.end(), '\n');
+    return text.rfind(kPresetHeader, 0) == 0 && text.size() >= closing.size() &&
+           text.compare(text.size() - closing.size(), closing.size(), closing) == 0 &&
+           lines == static_cast<size_t>(kSlotCount) + 3;
 }
 
 size_t openDescriptors()
@@ -758,16 +796,18 @@ TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
     // typed names of letters and digits with the ending, and no temporary file.
     EXPECT_EQ(folderEntries(kKitsFolder), startingKits);
     EXPECT_EQ(folderEntries(kLoopsFolder), startingLoops);
-    const std::regex savedName("[a-z0-9]*\\.trp");
     int saved = 0;
+    size_t longest = 0;
     for (const std::string& name : folderEntries(kPresetFolder))
     {
         if (startingPresets.count(name))
             continue;
         ++saved;
-        EXPECT_TRUE(std::regex_match(name, savedName)) << name;
+        longest = std::max(longest, name.size());
+        EXPECT_TRUE(isSavedPresetName(name)) << name;
+        EXPECT_TRUE(isWholePreset(readFile(presetPath(name.c_str())))) << name;
     }
-    printf("soak: %d presets saved\n", saved);
+    printf("soak: %d presets saved, the longest name %zu bytes\n", saved, longest);
 
     stopProgram();
     EXPECT_TRUE(previews.empty());
