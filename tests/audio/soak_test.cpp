@@ -708,8 +708,8 @@ void count(Tally& tally, const Before& before, const MixerView& after)
         tally.loopSwitches += before.mixer.on[i] != after.on[i];
         tally.queuedStarts += before.mixer.on[i] && !before.mixer.running[i] && after.running[i];
     }
-    tally.loopEvents +=
-        after.control != kNoControlLoop && after.playing[kFirstLoopSlot + after.control];
+    tally.loopEvents += after.control >= 0 && after.control < kLoopCount &&
+                        after.playing[kFirstLoopSlot + after.control];
 }
 
 class SoakTest : public ProgramTest
@@ -814,7 +814,7 @@ TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
             ok = drawFrame();
     }
     if (ok)
-        drawFrame();
+        ok = drawFrame();
     testing::internal::GetCapturedStdout();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
