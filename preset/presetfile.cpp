@@ -101,11 +101,17 @@ void fillSlot(int slot, const char (&path)[kSlotPathSize])
 }
 } // namespace
 
+bool fitsPresetLine(const char* path)
+{
+    const size_t length = strlen(path);
+    return !strchr(path, '\n') && (length == 0 || path[length - 1] != '\r');
+}
+
 bool writePresetLines(FILE* out, const SlotPaths& paths)
 {
     bool written = putBlock(out, kPresetHeader);
     for (const char* path : paths)
-        written = fprintf(out, "%s\n", path) >= 0 && written;
+        written = fprintf(out, "%s\n", fitsPresetLine(path) ? path : "") >= 0 && written;
     written = putBlock(out, kPresetAuthor) && written;
     return putBlock(out, kPresetClosing) && written;
 }

@@ -15,8 +15,13 @@ constexpr char kPresetClosing[] = "Se supone que no deberias estar leyendo esto.
 
 extern FILE* archivo; // the preset file while it is written or read
 
-// Writes the whole layout of a preset holding paths to out. True when every byte
-// was accepted by the stream.
+// Whether a path reads back from its line as itself: it holds no line feed and does
+// not end in a carriage return, which the reader drops.
+bool fitsPresetLine(const char* path);
+
+// Writes the whole layout of a preset holding paths to out: always eleven lines, a
+// path that does not fit its line written as an empty one, so the slots after it
+// keep their places. True when every byte was accepted by the stream.
 bool writePresetLines(FILE* out, const SlotPaths& paths);
 
 // Reads a preset from in, line by line: the first line is the header, whatever it

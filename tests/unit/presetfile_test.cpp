@@ -109,6 +109,26 @@ TEST_F(PresetFileTest, EverySlotPatternReadsBackInPlaceIncludingPathsWithSpaces)
     }
 }
 
+// A sample's file name may hold a line feed; written as it is, it would push every
+// later slot one line down and the closing lines into the last slot.
+TEST_F(PresetFileTest, APathThatNoLineCanHoldIsSavedEmptyAndTheOthersKeepTheirPlaces)
+{
+    const Paths paths = {"kits/a.wav",  "kits/line\nbreak.wav", "kits/c.wav",  "kits/cr.wav\r",
+                         "loops/e.wav", "loops/mid\rcr.wav",    "loops/g.wav", "loops/\n"};
+    Paths expected = paths;
+    expected[1] = expected[3] = expected[7] = "";
+    setSlotPaths(paths);
+    ASSERT_TRUE(writePreset("presets/x.trp"));
+    const std::string bytes = readFile("presets/x.trp");
+    EXPECT_EQ(bytes, layout(expected));
+    EXPECT_EQ(parse(bytes), expected);
+
+    EXPECT_TRUE(fitsPresetLine(""));
+    EXPECT_TRUE(fitsPresetLine("a\rb")) << "only a carriage return before the line feed is dropped";
+    EXPECT_FALSE(fitsPresetLine("\r"));
+    EXPECT_FALSE(fitsPresetLine("\n"));
+}
+
 TEST_F(PresetFileTest, ReadingFillsSlotsWithSoundsAndFileNamesAndPrintsThePaths)
 {
     writeWav16("kits/kick_long_name.wav", constantStereo(100, 500), 2);
