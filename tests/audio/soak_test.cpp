@@ -573,7 +573,8 @@ std::string presetText(const std::vector<std::string>& paths, const char* lineEn
 }
 
 // What a sample folder holds besides its real sounds: things that are not sound at
-// all, broken WAVs, formats the mixer's own loader cannot play, names with spaces.
+// all, broken WAVs, formats the mixer's own loader cannot play, names with spaces
+// and with line breaks.
 void addSampleJunk(const std::string& folder, long frames)
 {
     mkdir((folder + "sub folder").c_str(), 0755);
@@ -589,6 +590,9 @@ void addSampleJunk(const std::string& folder, long frames)
     writeWavFile(folder + "dat 48k.wav", 48000, 2, WavEncoding::S16, 2 * frames);
     writeWavFile(folder + "one frame.wav", kTestRate, 2, WavEncoding::S16, 1);
     writeWavFile(folder + "with spaces.wav", kTestRate, 2, WavEncoding::S16, frames);
+    // Names a preset line cannot carry as they are.
+    writeWavFile(folder + "line\nbreak.wav", kTestRate, 2, WavEncoding::S16, frames);
+    writeWavFile(folder + "return at the end.wav\r", kTestRate, 2, WavEncoding::S16, frames);
 }
 
 // The stage's demo content plus junk in every folder. The loops are short, so the
@@ -638,13 +642,18 @@ std::set<std::string> folderEntries(const char* folder)
     return names;
 }
 
+bool endsWithPresetEnding(const std::string& name)
+{
+    const size_t ending = strlen(kPresetEnding);
+    return name.size() >= ending && name.compare(name.size() - ending, ending, kPresetEnding) == 0;
+}
+
 // A name typed on the keyboard, letters and digits, with the ending a save gives it.
 bool isSavedPresetName(const std::string& name)
 {
-    const size_t ending = strlen(kPresetEnding);
-    if (name.size() < ending || name.compare(name.size() - ending, ending, kPresetEnding) != 0)
+    if (!endsWithPresetEnding(name))
         return false;
-    for (size_t i = 0; i + ending < name.size(); ++i)
+    for (size_t i = 0; i + strlen(kPresetEnding) < name.size(); ++i)
         if (!islower(static_cast<unsigned char>(name[i])) &&
             !isdigit(static_cast<unsigned char>(name[i])))
             return false;
@@ -659,6 +668,26 @@ bool isWholePreset(const std::string& text)
     return text.rfind(kPresetHeader, 0) == 0 && text.size() >= closing.size() &&
            text.compare(text.size() - closing.size(), closing.size(), closing) == 0 &&
            lines == static_cast<size_t>(kSlotCount) + 3;
+}
+
+// A save has just written presets/<nombre_archivo>: the whole layout, and every slot
+// reads back as the path it was saved from, or empty where its line cannot hold it.
+std::string brokenSave()
+{
+    const std::string path = presetPath(nombre_archivo);
+    if (!isWholePreset(readFile(path)))
+        return broken("the saved preset %.60s is not whole", path.c_str());
+    SlotPaths read = {};
+    if (FILE* in = fopen(path.c_str(), "r"))
+    {
+        readPresetPaths(in, read);
+        fclose(in);
+    }
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        if (read[slot][0] && strcmp(read[slot], lista_samples[slot]) != 0)
+            return broken("slot %d saved as \"%.60s\" reads back as \"%.60s\"", slot,
+                          lista_samples[slot], read[slot]);
+    return "";
 }
 
 size_t openDescriptors()
@@ -695,6 +724,7 @@ struct Tally
 struct Before
 {
     uint8_t dialog;
+    uint8_t keyboard;
     size_t previews;
     MixerView mixer;
 };
@@ -732,13 +762,17 @@ class SoakTest : public ProgramTest
         recent.push_back(describe(event));
         if (recent.size() > kRecentEvents)
             recent.pop_front();
-        const Before before = {loop_win, previews.size(), readMixer()};
+        const Before before = {loop_win, ver_teclado, previews.size(), readMixer()};
         bool quit = false;
         handleEvent(event, &quit);
         ++tally.events;
         const MixerView after = readMixer();
         count(tally, before, after);
-        return holds(quit ? "the program asked to quit" : brokenInvariant(after, false));
+        if (quit)
+            return holds("the program asked to quit");
+        const bool saved = before.keyboard && !ver_teclado && endsWithPresetEnding(nombre_archivo);
+        const std::string why = saved ? brokenSave() : "";
+        return holds(why.empty() ? brokenInvariant(after, false) : why);
     }
 
     bool drawFrame()
@@ -842,7 +876,6 @@ TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
         ++saved;
         longest = std::max(longest, name.size());
         EXPECT_TRUE(isSavedPresetName(name)) << name;
-        EXPECT_TRUE(isWholePreset(readFile(presetPath(name.c_str())))) << name;
     }
     printf("soak: %d presets saved, the longest name %zu bytes\n", saved, longest);
 
