@@ -6,7 +6,8 @@ packages="cmake g++ make pkg-config
 libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev fonts-dejavu-core
 libsndfile1-dev libsoxr-dev
 googletest libgtest-dev libx11-dev
-xvfb xdotool x11-apps imagemagick"
+xvfb xdotool x11-apps imagemagick
+dpkg-dev file"
 
 missing=""
 for package in $packages; do
