@@ -1,7 +1,8 @@
 #!/bin/sh
 # Cross build for 32-bit ARM handhelds (Debian armhf) in build-armhf/: installs what is
 # missing, builds, runs the in-process tests under qemu's user mode with SDL's dummy
-# and disk drivers, and makes the device folder build-armhf/device/padbox/ and its zip.
+# and disk drivers, makes the device folder build-armhf/device/padbox/ and its zip, and
+# starts the program from the unpacked zip under Xvfb.
 set -eu
 cd "$(dirname "$0")/.."
 triplet=arm-linux-gnueabihf
