@@ -16,10 +16,6 @@ int32_t cantidad;
 int32_t ct_lista;
 int32_t ct_lista_2;
 
-// The preset screen copies a listed name into nombre_archivo; every listed name is
-// shorter than a slot path, so it fits there too.
-static_assert(kPresetNameSize >= kSlotPathSize, "a listed preset name must fit nombre_archivo");
-
 namespace
 {
 // Rows of text: 15 pixels apart, the first at (10, 32), white.
@@ -50,8 +46,10 @@ const char* catalogueFolder(int32_t screenMode, uint8_t kitsTab)
     return kitsTab ? kKitsFolder : kLoopsFolder;
 }
 
-bool fitsSlotPath(const char* folder, const char* name)
+bool fitsListing(const char* folder, const char* name)
 {
+    if (strcmp(folder, kPresetFolder) == 0)
+        return strlen(name) < static_cast<size_t>(kPresetNameSize);
     return strlen(folder) + strlen(name) < static_cast<size_t>(kSlotPathSize);
 }
 
@@ -80,7 +78,7 @@ void scanCatalogue()
     if (DIR* dpdf = opendir(folder))
     {
         while (const dirent* epdf = readdir(dpdf))
-            if (fitsSlotPath(folder, epdf->d_name))
+            if (fitsListing(folder, epdf->d_name))
                 lista.emplace_back(epdf->d_name);
         closedir(dpdf);
     }

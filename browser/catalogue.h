@@ -14,7 +14,7 @@ constexpr char kPresetFolder[] = "presets/";
 constexpr char kKitsFolder[] = "kits/";
 constexpr char kLoopsFolder[] = "loops/";
 
-// The listing: every entry of the folder whose path fits a slot path, in ascending
+// The listing: every entry of the folder that fitsListing allows, in ascending
 // byte order. It grows with the folder; rows past the end read as empty names.
 extern std::vector<std::string> lista;
 extern int32_t cantidad;   // entries stored by the last scan, the size of lista
@@ -28,9 +28,10 @@ void scanCatalogue();
 // loops/ by the sample tab.
 const char* catalogueFolder(int32_t screenMode, uint8_t kitsTab);
 
-// Whether folder followed by name fits a slot path with its terminator; entries
-// that do not are left out of the listing rather than cut.
-bool fitsSlotPath(const char* folder, const char* name);
+// Whether an entry can be listed: a sample's folder and name must fit a slot path,
+// a preset's name the preset name it is chosen into, each with its terminator.
+// Entries that do not fit are left out of the listing rather than cut.
+bool fitsListing(const char* folder, const char* name);
 
 // Sorts the first count rows into ascending unsigned byte order, as strcmp orders.
 void sortNames(std::string* rows, int32_t count);

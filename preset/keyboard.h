@@ -3,12 +3,31 @@
 
 #include <cstdint>
 
+constexpr int kTypedNameMax = 195; // room left for the ".trp" ending and the terminator
+constexpr char kPresetEnding[] = ".trp";
+
 extern uint8_t ver_teclado; // the keyboard is shown
+
+// The character of the letter or digit key at (x, y), or '\0' in a gap or outside
+// the keys.
+char keyAt(int32_t x, int32_t y);
+
+// Boxes of the panel keys; every bound includes both ends.
+bool inDelKey(int32_t x, int32_t y);
+bool inSaveKey(int32_t x, int32_t y);
+bool inCancelKey(int32_t x, int32_t y);
+
+// Appends c to name unless the name already holds kTypedNameMax characters.
+void appendKey(char* name, char c);
+
+// Removes the last character of name, if any.
+void deleteLastKey(char* name);
 
 // A press while the keyboard is shown: close area and the 36 keys.
 void keyboardPress();
 
 // The panel keys DEL, save and cancel, tested on every press of the preset screen.
+// DEL and save change the name and the files only while the keyboard is shown.
 void panelKeysPress();
 
 // Writes the slots to presets/<nombre_archivo>.trp and lists the folder again.

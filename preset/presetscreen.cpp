@@ -1,15 +1,153 @@
 #include "preset/presetscreen.h"
 
 #include "app/assets.h"
+#include "app/loop.h"
+#include "app/shell.h"
+#include "browser/browser.h"
+#include "browser/catalogue.h"
+#include "preset/keyboard.h"
+#include "preset/presetfile.h"
+#include "sound/loops.h"
+#include "sound/pads.h"
+#include "sound/slots.h"
+
+#include <cstdio>
+#include <sys/stat.h>
 
 char nombre_archivo[kPresetNameSize];
 uint8_t loop_win;
 
+namespace
+{
+constexpr int32_t kScrollLeft = 299;
+constexpr int32_t kScrollUpTop = 32, kScrollUpBottom = 51;
+constexpr int32_t kScrollDownTop = 190, kScrollDownBottom = 210;
+constexpr int32_t kKeyboardButtonLeft = 207, kKeyboardButtonTop = 219;
+constexpr int32_t kLoadLeft = 2, kLoadRight = 100, kLoadTop = 219, kLoadBottom = 238;
+constexpr int16_t kNameX = 14, kNameY = 150;
+constexpr uint8_t kWhite = 255;
+
+void chooseRow(int row)
+{
+    snprintf(nombre_archivo, kPresetNameSize, "%s", catalogueEntry(ct_lista_2 + row));
+}
+
+// The list, its scroll buttons, the keyboard button and the load button, each
+// tested on the same position.
+void listPress()
+{
+    const int row = catalogueRowAt(mx, my);
+    if (row >= 0)
+        chooseRow(row);
+    if (inScrollUp(mx, my))
+        scrollUp(&ct_lista_2);
+    if (inScrollDown(mx, my))
+        scrollDown(&ct_lista_2);
+    if (inKeyboardButton(mx, my))
+    {
+        ver_teclado = 1;
+        nombre_archivo[0] = '\0';
+    }
+    if (inLoadButton(mx, my))
+        loadPreset();
+}
+
+// Pads dark, loops off and no control loop, browser and lists back at their start.
+// The loop state is cleared before any sound is released, so the mixer's callback
+// starts nothing from here on.
+void putPlayerAtRest()
+{
+    modo_samples = 1;
+    modo = kPresetScreen;
+    for (int pad = 0; pad < kPadCount; ++pad)
+    {
+        pulsados[pad] = 0;
+        t_pulsados[pad] = 0;
+    }
+    resetLoops();
+    canal_sel = 0;
+    ct_lista = 0;
+    ct_lista_2 = 0;
+    ver_teclado = 0;
+    loop_win = 0;
+}
+} // namespace
+
+bool inScrollUp(int32_t x, int32_t y)
+{
+    return x >= kScrollLeft && y >= kScrollUpTop && y <= kScrollUpBottom;
+}
+
+bool inScrollDown(int32_t x, int32_t y)
+{
+    return x >= kScrollLeft && y >= kScrollDownTop && y <= kScrollDownBottom;
+}
+
+bool inKeyboardButton(int32_t x, int32_t y)
+{
+    return x >= kKeyboardButtonLeft && y >= kKeyboardButtonTop;
+}
+
+bool inLoadButton(int32_t x, int32_t y)
+{
+    return x >= kLoadLeft && x <= kLoadRight && y >= kLoadTop && y <= kLoadBottom;
+}
+
+std::string presetPath(const char* name)
+{
+    return std::string(kPresetFolder) + name;
+}
+
+bool presetReadable(const std::string& path)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    FILE* probe = fopen(path.c_str(), "r");
+    if (!probe)
+        return false;
+    fclose(probe);
+    return true;
+}
+
 void drawPresetScreen()
 {
     drawImage(f_presets, p_rect);
+    drawCatalogueRows(ct_lista_2);
+    if (ver_teclado)
+    {
+        drawImage(teclas, r_teclas);
+        drawText(screen, nombre_archivo, kNameX, kNameY, kWhite, kWhite, kWhite);
+    }
+    else
+        drawImage(caja_p, r_caja);
+    if (loop_win)
+        drawImage(dialog, r_dialog);
 }
 
-void presetScreenPress() {}
+void presetScreenPress()
+{
+    if (loop_win)
+    {
+        loop_win = 0;
+        return;
+    }
+    if (ver_teclado)
+        keyboardPress();
+    else
+        listPress();
+    panelKeysPress();
+}
 
-void loadPreset() {}
+void loadPreset()
+{
+    const std::string path = presetPath(nombre_archivo);
+    if (!presetReadable(path))
+        return;
+    putPlayerAtRest();
+    releaseAllSlots();
+    for (uint8_t& assigned : asignados)
+        assigned = 0;
+    readPreset(path.c_str());
+    loop_win = 1;
+}

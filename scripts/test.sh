@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what is missing, then builds and runs every test: the normal build, an
 # AddressSanitizer+UndefinedBehaviorSanitizer build, and a ThreadSanitizer build of
-# the tests that run the mixer's audio thread.
+# the tests that run the mixer's audio thread, then a short fuzzing run.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -22,3 +22,10 @@ build build-asan -DPADBOX_SANITIZE=address -DPADBOX_BENCH=OFF
 
 build build-tsan -DPADBOX_SANITIZE=thread -DPADBOX_BENCH=OFF
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest -j"$jobs" -L tsan --output-on-failure)
+
+# libFuzzer needs clang: a clang ASan build of just the fuzz targets, each run briefly.
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++ -DPADBOX_SANITIZE=address -DPADBOX_FUZZ=ON \
+    -DBUILD_TESTING=OFF -DPADBOX_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j"$jobs" --target preset_reader_fuzz
+(cd build-fuzz && ctest -L fuzz --output-on-failure)

@@ -148,7 +148,8 @@ TEST_F(CatalogueTest, ABigFolderIsListedWhole)
 
 TEST_F(CatalogueTest, LongNamesAreListedWholeOrLeftOutNeverCut)
 {
-    // A slot path holds 199 bytes: kits/ leaves 194 for the name, loops/ 193, presets/ 191.
+    // A slot path holds 199 bytes: kits/ leaves 194 for the name, loops/ 193; a preset
+    // name holds 199 bytes whatever its folder.
     const std::string n49(49, 'a'), n50(50, 'b'), n194(194, 'c'), n195(195, 'd'), n200(200, 'e');
     const std::string spaced = "snare  roll 2.wav", latin = "\xe9t\xe9 \xff.wav";
     for (const std::string& name : {n49, n50, n194, n195, n200, spaced, latin})
@@ -169,12 +170,12 @@ TEST_F(CatalogueTest, LongNamesAreListedWholeOrLeftOutNeverCut)
     EXPECT_EQ(listed(), (Names{".", "..", n49, n50, n193, spaced, latin}));
     modo = kPresetScreen;
     scanCatalogue();
-    EXPECT_EQ(listed(), (Names{".", "..", n49, n50, n191, spaced, latin}));
+    EXPECT_EQ(listed(), (Names{".", "..", n49, n50, n194, n195, n191, n192, n193, spaced, latin}));
 
-    EXPECT_TRUE(fitsSlotPath("kits/", n194.c_str()));
-    EXPECT_FALSE(fitsSlotPath("kits/", n195.c_str()));
-    EXPECT_TRUE(fitsSlotPath("presets/", n191.c_str()));
-    EXPECT_FALSE(fitsSlotPath("presets/", n192.c_str()));
+    EXPECT_TRUE(fitsListing("kits/", n194.c_str()));
+    EXPECT_FALSE(fitsListing("kits/", n195.c_str()));
+    EXPECT_TRUE(fitsListing("presets/", std::string(199, 'x').c_str()));
+    EXPECT_FALSE(fitsListing("presets/", n200.c_str()));
 }
 
 TEST(ListView, HoverBandsMoveTheBarAndEverythingElseLeavesIt)
