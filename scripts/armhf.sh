@@ -5,6 +5,7 @@
 # starts the program from the unpacked zip under Xvfb.
 set -eu
 cd "$(dirname "$0")/.."
+scripts/setup.sh # cmake, pkg-config, and Xvfb with xdotool for the last check
 triplet=arm-linux-gnueabihf
 build=build-armhf
 jobs=$(nproc)
