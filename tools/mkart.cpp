@@ -295,7 +295,7 @@ void drawLoopArrow(Canvas& c, float cx, float cy, Rgb colour)
 }
 
 // A pad on black corners. Lit pads are filled with an accent; dark ones keep the slate.
-Canvas pad(bool lit, bool loop)
+Canvas padImage(bool lit, bool loop)
 {
     Canvas c = makeCanvas(kPadW, kPadH, kTransparent);
     const Box whole{0, 0, kPadW - 1, kPadH - 1};
@@ -469,10 +469,10 @@ int main(int argc, char** argv)
         {"f_presets", presetBackground()},
         {"f_smp", browserBackground()},
         {"teclas", keyboardPanel()},
-        {"boton_p", pad(false, true)},
-        {"boton_p_2", pad(true, true)},
-        {"boton_s", pad(false, false)},
-        {"boton_s_2", pad(true, false)},
+        {"boton_p", padImage(false, true)},
+        {"boton_p_2", padImage(true, true)},
+        {"boton_s", padImage(false, false)},
+        {"boton_s_2", padImage(true, false)},
         {"caja_s", tabHighlight(kKitsHighlightX, kKitsHighlightW, kKitsTab, "Kits")},
         {"caja_l", tabHighlight(kLoopsHighlightX, kLoopsHighlightW, kLoopsTab, "Loops")},
         {"rata", pointer()},
