@@ -9,8 +9,10 @@
 
 #include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 SDL_Surface* screen;
 SDL_Joystick* joystick;
@@ -27,8 +29,7 @@ const char kCaption[] = "padbox";
 
 void startUp()
 {
-    for (uint8_t& flag : asignados)
-        flag = 0;
+    std::fill(std::begin(asignados), std::end(asignados), 0);
 
     if (SDL_Init(kSdlSubsystems) < 0)
     {

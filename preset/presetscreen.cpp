@@ -11,7 +11,9 @@
 #include "sound/pads.h"
 #include "sound/slots.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <sys/stat.h>
 
 char nombre_archivo[kPresetNameSize];
@@ -146,8 +148,7 @@ void loadPreset()
         return;
     putPlayerAtRest();
     releaseAllSlots();
-    for (uint8_t& assigned : asignados)
-        assigned = 0;
+    std::fill(std::begin(asignados), std::end(asignados), 0);
     readPreset(path.c_str());
     loop_win = 1;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <sndfile.h>
@@ -58,7 +59,8 @@ long streamLength(SDL_RWops* stream)
     return end;
 }
 
-long maxFrames(long rate)
+// 64-bit so that frame counts of 32-bit targets compare without overflow or sign games.
+int64_t maxFrames(int64_t rate)
 {
     return rate * kMaxSoundSeconds;
 }
@@ -87,7 +89,7 @@ SoundRoute routeWav(const WavFormat& format, int mixerRate)
         return SoundRoute::Refused;
     if (!mixerDecodesExactly(format, mixerRate))
         return SoundRoute::Decoder;
-    if (format.dataBytes / format.blockAlign > maxFrames(format.rate))
+    if (int64_t{format.dataBytes / format.blockAlign} > maxFrames(format.rate))
         return SoundRoute::Refused;
     return SoundRoute::MixerLoader;
 }

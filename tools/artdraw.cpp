@@ -3,7 +3,9 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
 
 namespace
 {
@@ -130,6 +132,87 @@ void renderGlyphs(const char* text, int size, bool bold, int x, int y, Paint pai
     }
     SDL_UnlockSurface(glyphs);
     SDL_FreeSurface(glyphs);
+}
+
+// PNG pieces. The image data goes into stored (uncompressed) deflate blocks: icons are
+// small, and no compression library is needed.
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+constexpr size_t kStoredBlockMax = 65535;
+constexpr uint8_t kPngRgba = 6, kPngDepth = 8;
+constexpr uint32_t kAdlerModulus = 65521;
+
+void putBig32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+    {
+        out.push_back(static_cast<uint8_t>(v >> shift));
+    }
+}
+
+uint32_t crc32(const uint8_t* data, size_t size)
+{
+    static const std::array<uint32_t, 256> table = []
+    {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t n = 0; n < 256; ++n)
+        {
+            uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+            {
+                c = (c & 1) ? 0xedb88320u ^ (c >> 1) : c >> 1;
+            }
+            t[n] = c;
+        }
+        return t;
+    }();
+    uint32_t c = 0xffffffffu;
+    for (size_t i = 0; i < size; ++i)
+    {
+        c = table[(c ^ data[i]) & 0xff] ^ (c >> 8);
+    }
+    return c ^ 0xffffffffu;
+}
+
+uint32_t adler32(const std::vector<uint8_t>& data)
+{
+    uint32_t a = 1, b = 0;
+    for (uint8_t byte : data)
+    {
+        a = (a + byte) % kAdlerModulus;
+        b = (b + a) % kAdlerModulus;
+    }
+    return (b << 16) | a;
+}
+
+void putChunk(std::vector<uint8_t>& out, const char (&type)[5], const std::vector<uint8_t>& body)
+{
+    putBig32(out, static_cast<uint32_t>(body.size()));
+    const size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), body.begin(), body.end());
+    putBig32(out, crc32(out.data() + start, out.size() - start));
+}
+
+// A zlib stream of stored blocks.
+std::vector<uint8_t> zlibStored(const std::vector<uint8_t>& raw)
+{
+    std::vector<uint8_t> z = {0x78, 0x01};
+    size_t at = 0;
+    do
+    {
+        const size_t n = std::min(kStoredBlockMax, raw.size() - at);
+        const bool last = at + n == raw.size();
+        z.push_back(last ? 1 : 0);
+        const uint16_t len = static_cast<uint16_t>(n);
+        const uint16_t nlen = static_cast<uint16_t>(~len);
+        z.insert(z.end(), {static_cast<uint8_t>(len), static_cast<uint8_t>(len >> 8),
+                           static_cast<uint8_t>(nlen), static_cast<uint8_t>(nlen >> 8)});
+        z.insert(z.end(), raw.begin() + static_cast<long>(at),
+                 raw.begin() + static_cast<long>(at + n));
+        at += n;
+    } while (at < raw.size());
+    putBig32(z, adler32(raw));
+    return z;
 }
 } // namespace
 
@@ -317,4 +400,35 @@ bool saveCanvas(const Canvas& c, const std::string& path)
     const bool saved = SDL_SaveBMP(s, path.c_str()) == 0;
     SDL_FreeSurface(s);
     return saved;
+}
+
+bool savePng(const Canvas& c, const Canvas& matte, const std::string& path)
+{
+    std::vector<uint8_t> raw; // each row: filter type 0, then RGBA pixels
+    for (int y = 0; y < c.h; ++y)
+    {
+        raw.push_back(0);
+        for (int x = 0; x < c.w; ++x)
+        {
+            const size_t i = static_cast<size_t>(y * c.w + x);
+            raw.insert(raw.end(), {c.px[i].r, c.px[i].g, c.px[i].b, matte.px[i].r});
+        }
+    }
+    std::vector<uint8_t> header;
+    putBig32(header, static_cast<uint32_t>(c.w));
+    putBig32(header, static_cast<uint32_t>(c.h));
+    header.insert(header.end(), {kPngDepth, kPngRgba, 0, 0, 0});
+
+    std::vector<uint8_t> png(std::begin(kPngSignature), std::end(kPngSignature));
+    putChunk(png, "IHDR", header);
+    putChunk(png, "IDAT", zlibStored(raw));
+    putChunk(png, "IEND", {});
+
+    FILE* file = fopen(path.c_str(), "wb");
+    if (file == nullptr)
+    {
+        return false;
+    }
+    const bool written = fwrite(png.data(), 1, png.size(), file) == png.size();
+    return fclose(file) == 0 && written;
 }

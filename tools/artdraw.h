@@ -1,5 +1,5 @@
 // Drawing kit of the artwork generator: an RGB canvas, anti-aliased shapes,
-// DejaVu labels and BMP output.
+// DejaVu labels, BMP and PNG output.
 #pragma once
 
 #include <cstdint>
@@ -61,3 +61,7 @@ void drawLabelOver(Canvas& c, const char* text, int size, bool bold, int x, int 
 
 // Writes the canvas as a 24-bit BMP.
 bool saveCanvas(const Canvas& c, const std::string& path);
+
+// Writes the canvas as an RGBA PNG whose opacity is the red channel of a matte of the
+// same size (white opaque, black clear), painted with the same shapes.
+bool savePng(const Canvas& c, const Canvas& matte, const std::string& path);

@@ -1,4 +1,5 @@
-// Draws the seventeen images of the program. Usage: mkart <font.ttf> <outdir>
+// Draws the seventeen images of the program, or the desktop icon.
+// Usage: mkart <font.ttf> <outdir> | mkart --icon <size> <file.png>
 //
 // The pictures are the user's only guide to where a press counts, so every button is
 // outlined on exactly the pixels its press area covers, and the places where the
@@ -7,8 +8,10 @@
 #include "artdraw.h"
 
 #include <SDL/SDL.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace
@@ -292,7 +295,7 @@ void drawLoopArrow(Canvas& c, float cx, float cy, Rgb colour)
 }
 
 // A pad on black corners. Lit pads are filled with an accent; dark ones keep the slate.
-Canvas pad(bool lit, bool loop)
+Canvas padImage(bool lit, bool loop)
 {
     Canvas c = makeCanvas(kPadW, kPadH, kTransparent);
     const Box whole{0, 0, kPadW - 1, kPadH - 1};
@@ -379,13 +382,74 @@ Canvas pointer()
     drawPointerShape(c, 0.0f, kText);
     return c;
 }
+
+// The desktop icon is laid out on a 64-pixel grid and scaled to its size: a slate tile
+// holding the four pads, a lit and a dark sample pad above, a dark and a lit loop pad below.
+constexpr int kIconGrid = 64;
+constexpr Rgb kOpaque{255, 255, 255}; // in the icon's matte
+constexpr Box kIconTile{2, 2, 61, 61};
+constexpr float kIconTileRadius = 12.0f, kIconPadRadius = 4.0f;
+constexpr Box kIconPads[4] = {{8, 8, 29, 29}, {34, 8, 55, 29}, {8, 34, 29, 55}, {34, 34, 55, 55}};
+constexpr bool kIconPadLit[4] = {true, false, false, true};
+
+Box scaled(Box b, float scale)
+{
+    return {static_cast<int>(std::lround(b.x0 * scale)),
+            static_cast<int>(std::lround(b.y0 * scale)),
+            static_cast<int>(std::lround((b.x1 + 1) * scale)) - 1,
+            static_cast<int>(std::lround((b.y1 + 1) * scale)) - 1};
+}
+
+bool writeIcon(int size, const std::string& path)
+{
+    const float scale = static_cast<float>(size) / kIconGrid;
+    const Box tile = scaled(kIconTile, scale);
+    Canvas matte = makeCanvas(size, size, kTransparent);
+    fillRound(matte, tile, kIconTileRadius * scale, kOpaque);
+
+    Canvas c = makeCanvas(size, size, kBack);
+    fillRoundGradient(c, tile, kIconTileRadius * scale, kButtonTop, kBack);
+    const float frame = std::max(1.0f, scale);
+    for (int k = 0; k < 4; ++k)
+    {
+        const Box pad = scaled(kIconPads[k], scale);
+        const bool loop = k >= 2;
+        const Rgb accent = loop ? kCyan : kAmber, deep = loop ? kCyanDeep : kAmberDeep;
+        const float radius = kIconPadRadius * scale;
+        if (kIconPadLit[k])
+        {
+            fillRoundGradient(c, pad, radius, accent, deep);
+        }
+        else
+        {
+            fillRoundGradient(c, pad, radius, kButtonTop, kButtonBottom);
+            frameRound(c, pad, radius, frame, mix(accent, kButtonBottom, 0.4f));
+        }
+    }
+    return savePng(c, matte, path);
+}
+
+int iconMain(const char* size, const char* path)
+{
+    const int pixels = atoi(size);
+    if (pixels < kIconGrid / 4 || !writeIcon(pixels, path))
+    {
+        fprintf(stderr, "mkart: cannot write the %s-pixel icon %s\n", size, path);
+        return 1;
+    }
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string(argv[1]) == "--icon")
+    {
+        return iconMain(argv[2], argv[3]);
+    }
     if (argc != 3)
     {
-        fprintf(stderr, "usage: mkart <font.ttf> <outdir>\n");
+        fprintf(stderr, "usage: mkart <font.ttf> <outdir> | mkart --icon <size> <file.png>\n");
         return 2;
     }
     if (!openFonts(argv[1]))
@@ -405,10 +469,10 @@ int main(int argc, char** argv)
         {"f_presets", presetBackground()},
         {"f_smp", browserBackground()},
         {"teclas", keyboardPanel()},
-        {"boton_p", pad(false, true)},
-        {"boton_p_2", pad(true, true)},
-        {"boton_s", pad(false, false)},
-        {"boton_s_2", pad(true, false)},
+        {"boton_p", padImage(false, true)},
+        {"boton_p_2", padImage(true, true)},
+        {"boton_s", padImage(false, false)},
+        {"boton_s_2", padImage(true, false)},
         {"caja_s", tabHighlight(kKitsHighlightX, kKitsHighlightW, kKitsTab, "Kits")},
         {"caja_l", tabHighlight(kLoopsHighlightX, kLoopsHighlightW, kLoopsTab, "Loops")},
         {"rata", pointer()},
