@@ -76,17 +76,6 @@ void joyButton(Uint8 button)
     feed(event);
 }
 
-Uint32 screenPixel(int x, int y)
-{
-    SDL_LockSurface(screen);
-    const auto* row = static_cast<const Uint8*>(screen->pixels) + y * screen->pitch;
-    const Uint16 pixel = reinterpret_cast<const Uint16*>(row)[x];
-    SDL_UnlockSurface(screen);
-    Uint8 r, g, b;
-    SDL_GetRGB(pixel, screen->format, &r, &g, &b);
-    return (Uint32(r) << 16) | (Uint32(g) << 8) | b;
-}
-
 void waitMs(int ms)
 {
     SDL_Delay(static_cast<Uint32>(ms));

@@ -2,12 +2,11 @@
 // fresh copy of the stage folder as working directory, the shell's own start-up.
 #pragma once
 
+#include "tests/support/pixel.h"
+
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 #include <string>
-
-// Number of times the exit handler ran in this process.
-extern int terminateCalls;
 
 // Headless drivers for this process: dummy video, disk audio written to audioFile
 // at about the speed of real time.
@@ -20,9 +19,6 @@ void press();
 void keyDown(SDLKey sym, SDLMod mod = KMOD_NONE);
 void keyUp(SDLKey sym);
 void joyButton(Uint8 button);
-
-// Colour of the display at (x, y) as 0xRRGGBB.
-Uint32 screenPixel(int x, int y);
 
 // Waits while the mixer plays, in milliseconds of real time.
 void waitMs(int ms);

@@ -27,17 +27,8 @@ constexpr int kJunkBytes = 28;
 
 int bitsOf(WavEncoding encoding)
 {
-    switch (encoding)
-    {
-    case WavEncoding::U8:
-        return 8;
-    case WavEncoding::S16:
-        return 16;
-    case WavEncoding::S24:
-        return 24;
-    default:
-        return 32;
-    }
+    static const int bits[] = {8, 16, 24, 32, 32}; // in the order of WavEncoding
+    return bits[static_cast<int>(encoding)];
 }
 
 void putSample(std::string& out, WavEncoding encoding, double x)
@@ -106,46 +97,30 @@ std::string fmtBody(const WavSpec& spec)
         put16(body, 0); // extension size
     return body;
 }
+
+std::string riff(const std::string& chunks)
+{
+    std::string out = "RIFF";
+    put32(out, static_cast<uint32_t>(4 + chunks.size()));
+    return out + "WAVE" + chunks;
+}
 } // namespace
 
 void writeWav16(const std::string& path, const std::vector<int16_t>& samples, int channels,
                 int rate)
 {
-    const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-    std::string out = "RIFF";
-    put32(out, 36 + dataBytes);
-    out += "WAVEfmt ";
-    put32(out, 16);
-    put16(out, 1); // PCM
-    put16(out, static_cast<uint16_t>(channels));
-    put32(out, static_cast<uint32_t>(rate));
-    put32(out, static_cast<uint32_t>(rate * channels * 2));
-    put16(out, static_cast<uint16_t>(channels * 2));
-    put16(out, 16);
-    out += "data";
-    put32(out, dataBytes);
+    std::string chunks;
+    putChunk(chunks, "fmt ", fmtBody({rate, channels, WavEncoding::S16, WavLayout::Plain}));
+    std::string data;
     for (int16_t s : samples)
-        put16(out, static_cast<uint16_t>(s));
-    writeFile(path, out);
+        put16(data, static_cast<uint16_t>(s));
+    putChunk(chunks, "data", data);
+    writeFile(path, riff(chunks));
 }
 
 std::vector<int16_t> constantStereo(int frames, int16_t level)
 {
     return std::vector<int16_t>(static_cast<size_t>(frames) * 2, level);
-}
-
-std::vector<int16_t> sineStereo(int frames, double hz, double amplitude, int rate)
-{
-    std::vector<int16_t> out;
-    out.reserve(static_cast<size_t>(frames) * 2);
-    for (int i = 0; i < frames; ++i)
-    {
-        const auto v =
-            static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * hz * i / rate)));
-        out.push_back(v);
-        out.push_back(v);
-    }
-    return out;
 }
 
 std::vector<int16_t> readCapture(const std::string& path)
@@ -185,9 +160,7 @@ std::string wavBytes(const WavSpec& spec, const std::vector<double>& samples)
     if (spec.layout == WavLayout::OddListAfterFmt)
         putChunk(chunks, "LIST", std::string("INFOISFT\x0d\x00\x00\x00padbox tests\x00", 25));
     putChunk(chunks, "data", data);
-    std::string out = "RIFF";
-    put32(out, static_cast<uint32_t>(4 + chunks.size()));
-    return out + "WAVE" + chunks;
+    return riff(chunks);
 }
 
 void writeWav(const std::string& path, const WavSpec& spec, const std::vector<double>& samples)
