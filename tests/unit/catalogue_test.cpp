@@ -4,39 +4,33 @@
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
+#include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace
 {
 using Names = std::vector<std::string>;
 
-// A scratch working directory with the three catalogue folders, on the screen and
+// The started program with the three catalogue folders emptied, on the screen and
 // tab that list kits/.
-class CatalogueTest : public ::testing::Test
+class CatalogueTest : public ProgramTest
 {
   protected:
     void SetUp() override
     {
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        home = cwd;
-        dir = makeTempDir();
-        ASSERT_EQ(chdir(dir.c_str()), 0);
+        ProgramTest::SetUp();
         for (const char* folder : {kPresetFolder, kKitsFolder, kLoopsFolder})
+        {
+            removeTree(folder);
             mkdir(folder, 0755);
+        }
         modo = kSampleBrowser;
         modo_samples = 1;
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(chdir(home.c_str()), 0);
-        removeTree(dir);
     }
 
     static Names scanned()
@@ -44,22 +38,8 @@ class CatalogueTest : public ::testing::Test
         scanCatalogue();
         return Names(lista.begin(), lista.begin() + cantidad);
     }
-
-    std::string home, dir;
 };
 } // namespace
-
-TEST(SortNames, AscendingUnsignedByteOrderOfTheFirstCountRows)
-{
-    Names rows = {"b.wav", "a.wav", "..", "\xc3\xa9t\xc3\xa9.wav", "A.wav", ".", "a b.wav", "_x"};
-    sortNames(rows.data(), static_cast<int32_t>(rows.size()));
-    EXPECT_EQ(rows, (Names{".", "..", "A.wav", "_x", "a b.wav", "a.wav", "b.wav",
-                           "\xc3\xa9t\xc3\xa9.wav"}));
-    Names part = {"c", "b", "a", "0"};
-    sortNames(part.data(), 3);
-    sortNames(part.data(), -4);
-    EXPECT_EQ(part, (Names{"a", "b", "c", "0"})) << "rows past count stay where they are";
-}
 
 TEST_F(CatalogueTest, ListsTheChosenFolderSortedAndAMissingFolderAsNothing)
 {
