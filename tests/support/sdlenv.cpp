@@ -51,21 +51,23 @@ void pressAt(int x, int y)
     press();
 }
 
-void keyDown(SDLKey sym, SDLMod mod)
+SDL_Event keyEvent(Uint8 type, SDLKey sym, SDLMod mod)
 {
     SDL_Event event = {};
-    event.type = SDL_KEYDOWN;
+    event.type = type;
     event.key.keysym.sym = sym;
     event.key.keysym.mod = mod;
-    feed(event);
+    return event;
+}
+
+void keyDown(SDLKey sym, SDLMod mod)
+{
+    feed(keyEvent(SDL_KEYDOWN, sym, mod));
 }
 
 void keyUp(SDLKey sym)
 {
-    SDL_Event event = {};
-    event.type = SDL_KEYUP;
-    event.key.keysym.sym = sym;
-    feed(event);
+    feed(keyEvent(SDL_KEYUP, sym));
 }
 
 void joyButton(Uint8 button)

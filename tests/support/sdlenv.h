@@ -12,6 +12,9 @@
 // at about the speed of real time.
 void useHeadlessDrivers(const std::string& audioFile);
 
+// An event of the given type with the key fields set; every other field is zero.
+SDL_Event keyEvent(Uint8 type, SDLKey sym = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE);
+
 // Events fed straight to the program's event routing.
 void moveTo(int x, int y);
 void pressAt(int x, int y);

@@ -14,15 +14,6 @@ namespace
 {
 using ShellTest = ProgramTest;
 
-SDL_Event event(Uint8 type, SDLKey sym = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE)
-{
-    SDL_Event e = {};
-    e.type = type;
-    e.key.keysym.sym = sym;
-    e.key.keysym.mod = mod;
-    return e;
-}
-
 bool quits(SDL_Event e, int button = -1)
 {
     if (button >= 0)
@@ -41,14 +32,14 @@ TEST_F(ShellTest, StartsOnThePresetScreenAndQuitsOnlyWhenAsked)
                                caja_s_2, sample_sel, asignado, caja_p})
         EXPECT_TRUE(image->flags & SDL_SRCCOLORKEY && image->format->colorkey == 0);
 
-    EXPECT_TRUE(quits(event(SDL_KEYDOWN, SDLK_ESCAPE)));
-    EXPECT_TRUE(quits(event(SDL_KEYUP, SDLK_ESCAPE)));
-    EXPECT_TRUE(quits(event(SDL_KEYDOWN, SDLK_c, KMOD_RCTRL)));
-    EXPECT_FALSE(quits(event(SDL_KEYDOWN, SDLK_c, KMOD_LSHIFT)));
-    EXPECT_FALSE(quits(event(SDL_KEYUP, SDLK_c, KMOD_LCTRL)));
-    EXPECT_TRUE(quits(event(SDL_JOYBUTTONDOWN), 6));
-    EXPECT_FALSE(quits(event(SDL_JOYBUTTONDOWN), 7));
-    EXPECT_TRUE(quits(event(SDL_QUIT)));
+    EXPECT_TRUE(quits(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)));
+    EXPECT_TRUE(quits(keyEvent(SDL_KEYUP, SDLK_ESCAPE)));
+    EXPECT_TRUE(quits(keyEvent(SDL_KEYDOWN, SDLK_c, KMOD_RCTRL)));
+    EXPECT_FALSE(quits(keyEvent(SDL_KEYDOWN, SDLK_c, KMOD_LSHIFT)));
+    EXPECT_FALSE(quits(keyEvent(SDL_KEYUP, SDLK_c, KMOD_LCTRL)));
+    EXPECT_TRUE(quits(keyEvent(SDL_JOYBUTTONDOWN), 6));
+    EXPECT_FALSE(quits(keyEvent(SDL_JOYBUTTONDOWN), 7));
+    EXPECT_TRUE(quits(keyEvent(SDL_QUIT)));
     EXPECT_EQ(modo, kPresetScreen);
 }
 
@@ -85,7 +76,8 @@ TEST_F(ShellTest, KeysAndJoystickSwitchScreensAndListScreensGoBackToTheirTop)
 
 TEST_F(ShellTest, EventsQueuedWithTheQuitAreHandledBeforeTheLastFrame)
 {
-    for (SDL_Event e : {event(SDL_KEYDOWN, SDLK_2), event(SDL_QUIT), event(SDL_KEYDOWN, SDLK_3)})
+    for (SDL_Event e :
+         {keyEvent(SDL_KEYDOWN, SDLK_2), keyEvent(SDL_QUIT), keyEvent(SDL_KEYDOWN, SDLK_3)})
         SDL_PushEvent(&e);
     mainLoop();
     EXPECT_EQ(modo, kLoopPads);
