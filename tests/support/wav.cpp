@@ -34,33 +34,19 @@ int bitsOf(WavEncoding encoding)
 void putSample(std::string& out, WavEncoding encoding, double x)
 {
     const double v = std::fmax(-1.0, std::fmin(1.0, x));
-    switch (encoding)
-    {
-    case WavEncoding::U8:
-        out.push_back(static_cast<char>(128 + std::lround(v * 127)));
-        break;
-    case WavEncoding::S16:
-        put16(out, static_cast<uint16_t>(std::lround(v * 32767)));
-        break;
-    case WavEncoding::S24:
-    {
-        const auto s = static_cast<uint32_t>(std::lround(v * 8388607));
-        put16(out, static_cast<uint16_t>(s & 0xffff));
-        out.push_back(static_cast<char>((s >> 16) & 0xff));
-        break;
-    }
-    case WavEncoding::S32:
-        put32(out, static_cast<uint32_t>(std::llround(v * 2147483647.0)));
-        break;
-    case WavEncoding::Float32:
+    const int bits = bitsOf(encoding);
+    uint32_t word;
+    if (encoding == WavEncoding::Float32)
     {
         const auto f = static_cast<float>(v);
-        uint32_t bits;
-        std::memcpy(&bits, &f, sizeof bits);
-        put32(out, bits);
-        break;
+        std::memcpy(&word, &f, sizeof word);
     }
-    }
+    else if (encoding == WavEncoding::U8)
+        word = static_cast<uint32_t>(128 + std::lround(v * 127));
+    else // signed, full scale one step short of the power of two
+        word = static_cast<uint32_t>(std::llround(v * (std::ldexp(1.0, bits - 1) - 1)));
+    for (int i = 0; i < bits / 8; ++i) // little-endian
+        out.push_back(static_cast<char>(word >> (8 * i)));
 }
 
 void putChunk(std::string& out, const char* id, const std::string& body)
