@@ -135,6 +135,12 @@ TEST_F(DecodeTest, MoreThanTwoChannelsAreMixedDownKeepingTheirSides)
     EXPECT_NEAR(left, 32768 * kAmplitude / 3, 200) << "scaled so six full channels fit";
     EXPECT_LT(right, 2);
     Mix_FreeChunk(chunk);
+
+    const float quad[] = {1.0f, -1.0f, 0.5f, 0.5f};
+    float stereo[2];
+    mixDown(quad, 4, 1, stereo, 2);
+    EXPECT_FLOAT_EQ(stereo[0], 0.75f) << "further channels go to both sides at half level";
+    EXPECT_FLOAT_EQ(stereo[1], -0.25f);
 }
 
 TEST_F(DecodeTest, CorruptAndHostileFilesGiveNoSound)
