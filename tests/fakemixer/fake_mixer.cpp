@@ -4,48 +4,37 @@
 #include "sound/loops.h"
 
 #include <SDL/SDL_mixer.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <set>
+
+std::vector<std::string> mixerCalls;
+std::vector<int> locksAtCall;
+int audioLocks;
+bool playing[kFakeChannels];
+std::function<void()> duringNextDecode;
 
 namespace
 {
-constexpr int kChannels = 8;
 constexpr int kMaxReportDepth = 2; // a report inside a report of the same channel is a loop
 
-struct Sound
-{
-    std::string label;
-    bool freed = false;
-};
-
-std::vector<std::string> calls;
-std::vector<CallState> states;
-bool playing[kChannels];
-const Mix_Chunk* playedSound[kChannels];
-int reporting[kChannels];
-int locks;
-std::map<const Mix_Chunk*, Sound> sounds;
+std::map<const Mix_Chunk*, std::string> labels;
+std::set<const Mix_Chunk*> freed;
 std::vector<std::unique_ptr<Mix_Chunk>> storage;
-std::function<void()> decodeHook;
-SDL_RWops openedFile;
-std::string openedPath;
+const Mix_Chunk* playedSound[kFakeChannels];
+int reporting[kFakeChannels];
 
 void record(const std::string& call)
 {
-    unsigned running = 0;
-    for (int i = 0; i < kLoopCount; ++i)
-        running |= sonando[i] ? 1u << i : 0u;
-    calls.push_back(call);
-    states.push_back({canal_control, running, locks});
+    mixerCalls.push_back(call);
+    locksAtCall.push_back(audioLocks);
 }
 
 std::string nameOf(const Mix_Chunk* chunk)
 {
-    if (!chunk)
-        return "null";
-    const Sound& sound = sounds.at(chunk);
-    return sound.freed ? "FREED:" + sound.label : sound.label;
+    return chunk ? (freed.count(chunk) ? "FREED:" : "") + labels.at(chunk) : "null";
 }
 
 void report(int channel)
@@ -62,37 +51,23 @@ void report(int channel)
 Mix_Chunk* fakeSound(const std::string& label)
 {
     storage.push_back(std::make_unique<Mix_Chunk>());
-    sounds[storage.back().get()] = Sound{label};
+    labels[storage.back().get()] = label;
     return storage.back().get();
-}
-
-const std::vector<std::string>& mixerCalls()
-{
-    return calls;
-}
-
-const std::vector<CallState>& callStates()
-{
-    return states;
 }
 
 void clearMixerCalls()
 {
-    calls.clear();
-    states.clear();
+    mixerCalls.clear();
+    locksAtCall.clear();
 }
 
 void resetFakeMixer()
 {
     clearMixerCalls();
-    for (int c = 0; c < kChannels; ++c)
-    {
-        playing[c] = false;
-        playedSound[c] = nullptr;
-        reporting[c] = 0;
-    }
-    locks = 0;
-    decodeHook = nullptr;
+    std::fill(std::begin(playing), std::end(playing), false);
+    std::fill(std::begin(playedSound), std::end(playedSound), nullptr);
+    audioLocks = 0;
+    duringNextDecode = nullptr;
 }
 
 void endPass(int channel)
@@ -101,30 +76,15 @@ void endPass(int channel)
     report(channel);
 }
 
-bool fakePlaying(int channel)
-{
-    return playing[channel];
-}
-
-void duringNextDecode(std::function<void()> hook)
-{
-    decodeHook = std::move(hook);
-}
-
-int lockDepth()
-{
-    return locks;
-}
-
 void SDL_LockAudio()
 {
-    ++locks;
+    ++audioLocks;
 }
 
 void SDL_UnlockAudio()
 {
-    EXPECT_GT(locks, 0) << "audio lock released more often than taken";
-    --locks;
+    EXPECT_GT(audioLocks, 0) << "audio lock released more often than taken";
+    --audioLocks;
 }
 
 int Mix_Playing(int channel)
@@ -134,13 +94,13 @@ int Mix_Playing(int channel)
 
 int Mix_PlayChannelTimed(int channel, Mix_Chunk* chunk, int loops, int ticks)
 {
-    EXPECT_EQ(loops, 0);
+    EXPECT_EQ(loops, 0) << "a slot plays once";
     EXPECT_EQ(ticks, -1);
     record("play " + std::to_string(channel) + " " + nameOf(chunk));
-    if (chunk && sounds.at(chunk).freed)
-        ADD_FAILURE() << "a freed sound was played on channel " << channel;
     if (!chunk)
         return -1; // refused before the channel is touched
+    if (freed.count(chunk))
+        ADD_FAILURE() << "a freed sound was played on channel " << channel;
     if (playing[channel])
         report(channel);
     playing[channel] = true;
@@ -164,36 +124,17 @@ void Mix_FreeChunk(Mix_Chunk* chunk)
     if (!chunk)
         return;
     record("free " + nameOf(chunk));
-    if (sounds.at(chunk).freed)
+    if (!freed.insert(chunk).second)
         ADD_FAILURE() << "a sound was freed twice";
-    sounds.at(chunk).freed = true;
-    for (int c = 0; c < kChannels; ++c)
+    for (int c = 0; c < kFakeChannels; ++c)
         if (playedSound[c] == chunk)
             playing[c] = false; // silenced without a report
 }
 
-SDL_RWops* SDL_RWFromFile(const char* file, const char*)
-{
-    openedPath = file;
-    record("load " + openedPath);
-    return openedPath.rfind("missing", 0) == 0 ? nullptr : &openedFile;
-}
-
-Mix_Chunk* Mix_LoadWAV_RW(SDL_RWops* file, int)
-{
-    if (decodeHook)
-    {
-        auto hook = std::move(decodeHook);
-        decodeHook = nullptr;
-        hook();
-    }
-    if (!file)
-        return nullptr;
-    return fakeSound(openedPath);
-}
-
-// The decoder stands aside: every file goes straight to the stand-in loader.
 Mix_Chunk* decodeSound(const char* path)
 {
-    return Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1);
+    record(std::string("load ") + path);
+    if (duringNextDecode)
+        std::exchange(duringNextDecode, nullptr)();
+    return std::string(path).rfind("missing", 0) == 0 ? nullptr : fakeSound(path);
 }

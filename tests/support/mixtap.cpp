@@ -23,6 +23,12 @@ void record(void*, Uint8* stream, int len)
         memcpy(&tap[size_t(at * kStereo)], stream, size_t(len));
     tapped = at + frames;
 }
+
+// Whether the slot's sound is part of a mixed level.
+bool slotSounds(int16_t level, int slot)
+{
+    return (level >> (kLevelShift + slot)) & 1;
+}
 } // namespace
 
 void writeMarkedSound(const std::string& path, int slot, int frames, int tail)
@@ -31,11 +37,6 @@ void writeMarkedSound(const std::string& path, int slot, int frames, int tail)
     std::fill(sound.begin(), sound.begin() + kMarkFrames * kStereo, 0);
     std::fill(sound.end() - tail * kStereo, sound.end(), 0);
     writeWav16(path, sound, kStereo);
-}
-
-bool slotSounds(int16_t level, int slot)
-{
-    return (level >> (kLevelShift + slot)) & 1;
 }
 
 std::vector<Span> soundSpans(const std::vector<int16_t>& left, int slot)

@@ -16,9 +16,6 @@ constexpr int kMarkFrames = 64; // silent head of every marked sound
 // level, then `tail` silent frames.
 void writeMarkedSound(const std::string& path, int slot, int frames, int tail = 0);
 
-// Whether the slot's sound is part of a mixed level.
-bool slotSounds(int16_t level, int slot);
-
 // Start frames of the slot's sound in a mixed left channel (onsets less the head).
 std::vector<int64_t> soundStarts(const std::vector<int16_t>& left, int slot);
 

@@ -51,21 +51,23 @@ void pressAt(int x, int y)
     press();
 }
 
-void keyDown(SDLKey sym, SDLMod mod)
+SDL_Event keyEvent(Uint8 type, SDLKey sym, SDLMod mod)
 {
     SDL_Event event = {};
-    event.type = SDL_KEYDOWN;
+    event.type = type;
     event.key.keysym.sym = sym;
     event.key.keysym.mod = mod;
-    feed(event);
+    return event;
+}
+
+void keyDown(SDLKey sym, SDLMod mod)
+{
+    feed(keyEvent(SDL_KEYDOWN, sym, mod));
 }
 
 void keyUp(SDLKey sym)
 {
-    SDL_Event event = {};
-    event.type = SDL_KEYUP;
-    event.key.keysym.sym = sym;
-    feed(event);
+    feed(keyEvent(SDL_KEYUP, sym));
 }
 
 void joyButton(Uint8 button)
@@ -74,17 +76,6 @@ void joyButton(Uint8 button)
     event.type = SDL_JOYBUTTONDOWN;
     event.jbutton.button = button;
     feed(event);
-}
-
-Uint32 screenPixel(int x, int y)
-{
-    SDL_LockSurface(screen);
-    const auto* row = static_cast<const Uint8*>(screen->pixels) + y * screen->pitch;
-    const Uint16 pixel = reinterpret_cast<const Uint16*>(row)[x];
-    SDL_UnlockSurface(screen);
-    Uint8 r, g, b;
-    SDL_GetRGB(pixel, screen->format, &r, &g, &b);
-    return (Uint32(r) << 16) | (Uint32(g) << 8) | b;
 }
 
 void waitMs(int ms)

@@ -2,16 +2,18 @@
 // fresh copy of the stage folder as working directory, the shell's own start-up.
 #pragma once
 
+#include "tests/support/pixel.h"
+
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 #include <string>
 
-// Number of times the exit handler ran in this process.
-extern int terminateCalls;
-
 // Headless drivers for this process: dummy video, disk audio written to audioFile
 // at about the speed of real time.
 void useHeadlessDrivers(const std::string& audioFile);
+
+// An event of the given type with the key fields set; every other field is zero.
+SDL_Event keyEvent(Uint8 type, SDLKey sym = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE);
 
 // Events fed straight to the program's event routing.
 void moveTo(int x, int y);
@@ -20,9 +22,6 @@ void press();
 void keyDown(SDLKey sym, SDLMod mod = KMOD_NONE);
 void keyUp(SDLKey sym);
 void joyButton(Uint8 button);
-
-// Colour of the display at (x, y) as 0xRRGGBB.
-Uint32 screenPixel(int x, int y);
 
 // Waits while the mixer plays, in milliseconds of real time.
 void waitMs(int ms);

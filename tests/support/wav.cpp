@@ -27,49 +27,26 @@ constexpr int kJunkBytes = 28;
 
 int bitsOf(WavEncoding encoding)
 {
-    switch (encoding)
-    {
-    case WavEncoding::U8:
-        return 8;
-    case WavEncoding::S16:
-        return 16;
-    case WavEncoding::S24:
-        return 24;
-    default:
-        return 32;
-    }
+    static const int bits[] = {8, 16, 24, 32, 32}; // in the order of WavEncoding
+    return bits[static_cast<int>(encoding)];
 }
 
 void putSample(std::string& out, WavEncoding encoding, double x)
 {
     const double v = std::fmax(-1.0, std::fmin(1.0, x));
-    switch (encoding)
-    {
-    case WavEncoding::U8:
-        out.push_back(static_cast<char>(128 + std::lround(v * 127)));
-        break;
-    case WavEncoding::S16:
-        put16(out, static_cast<uint16_t>(std::lround(v * 32767)));
-        break;
-    case WavEncoding::S24:
-    {
-        const auto s = static_cast<uint32_t>(std::lround(v * 8388607));
-        put16(out, static_cast<uint16_t>(s & 0xffff));
-        out.push_back(static_cast<char>((s >> 16) & 0xff));
-        break;
-    }
-    case WavEncoding::S32:
-        put32(out, static_cast<uint32_t>(std::llround(v * 2147483647.0)));
-        break;
-    case WavEncoding::Float32:
+    const int bits = bitsOf(encoding);
+    uint32_t word;
+    if (encoding == WavEncoding::Float32)
     {
         const auto f = static_cast<float>(v);
-        uint32_t bits;
-        std::memcpy(&bits, &f, sizeof bits);
-        put32(out, bits);
-        break;
+        std::memcpy(&word, &f, sizeof word);
     }
-    }
+    else if (encoding == WavEncoding::U8)
+        word = static_cast<uint32_t>(128 + std::lround(v * 127));
+    else // signed, full scale one step short of the power of two
+        word = static_cast<uint32_t>(std::llround(v * (std::ldexp(1.0, bits - 1) - 1)));
+    for (int i = 0; i < bits / 8; ++i) // little-endian
+        out.push_back(static_cast<char>(word >> (8 * i)));
 }
 
 void putChunk(std::string& out, const char* id, const std::string& body)
@@ -106,46 +83,30 @@ std::string fmtBody(const WavSpec& spec)
         put16(body, 0); // extension size
     return body;
 }
+
+std::string riff(const std::string& chunks)
+{
+    std::string out = "RIFF";
+    put32(out, static_cast<uint32_t>(4 + chunks.size()));
+    return out + "WAVE" + chunks;
+}
 } // namespace
 
 void writeWav16(const std::string& path, const std::vector<int16_t>& samples, int channels,
                 int rate)
 {
-    const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-    std::string out = "RIFF";
-    put32(out, 36 + dataBytes);
-    out += "WAVEfmt ";
-    put32(out, 16);
-    put16(out, 1); // PCM
-    put16(out, static_cast<uint16_t>(channels));
-    put32(out, static_cast<uint32_t>(rate));
-    put32(out, static_cast<uint32_t>(rate * channels * 2));
-    put16(out, static_cast<uint16_t>(channels * 2));
-    put16(out, 16);
-    out += "data";
-    put32(out, dataBytes);
+    std::string chunks;
+    putChunk(chunks, "fmt ", fmtBody({rate, channels, WavEncoding::S16, WavLayout::Plain}));
+    std::string data;
     for (int16_t s : samples)
-        put16(out, static_cast<uint16_t>(s));
-    writeFile(path, out);
+        put16(data, static_cast<uint16_t>(s));
+    putChunk(chunks, "data", data);
+    writeFile(path, riff(chunks));
 }
 
 std::vector<int16_t> constantStereo(int frames, int16_t level)
 {
     return std::vector<int16_t>(static_cast<size_t>(frames) * 2, level);
-}
-
-std::vector<int16_t> sineStereo(int frames, double hz, double amplitude, int rate)
-{
-    std::vector<int16_t> out;
-    out.reserve(static_cast<size_t>(frames) * 2);
-    for (int i = 0; i < frames; ++i)
-    {
-        const auto v =
-            static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * hz * i / rate)));
-        out.push_back(v);
-        out.push_back(v);
-    }
-    return out;
 }
 
 std::vector<int16_t> readCapture(const std::string& path)
@@ -185,9 +146,7 @@ std::string wavBytes(const WavSpec& spec, const std::vector<double>& samples)
     if (spec.layout == WavLayout::OddListAfterFmt)
         putChunk(chunks, "LIST", std::string("INFOISFT\x0d\x00\x00\x00padbox tests\x00", 25));
     putChunk(chunks, "data", data);
-    std::string out = "RIFF";
-    put32(out, static_cast<uint32_t>(4 + chunks.size()));
-    return out + "WAVE" + chunks;
+    return riff(chunks);
 }
 
 void writeWav(const std::string& path, const WavSpec& spec, const std::vector<double>& samples)

@@ -14,9 +14,6 @@ void writeWav16(const std::string& path, const std::vector<int16_t>& samples, in
 // A stereo sound of `frames` frames holding `level` on both channels.
 std::vector<int16_t> constantStereo(int frames, int16_t level);
 
-// A stereo sine of `frames` frames.
-std::vector<int16_t> sineStereo(int frames, double hz, double amplitude, int rate = kTestRate);
-
 // Interleaved 16-bit stereo samples of a capture file written by the disk driver.
 std::vector<int16_t> readCapture(const std::string& path);
 

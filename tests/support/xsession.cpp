@@ -170,18 +170,6 @@ SDL_Surface* screenshot(const XServer& server, const std::string& pngPath)
     return loaded;
 }
 
-Uint32 pixelAt(SDL_Surface* shot, int x, int y)
-{
-    const auto* row = static_cast<const Uint8*>(shot->pixels) + y * shot->pitch;
-    const Uint8* p = row + x * shot->format->BytesPerPixel;
-    Uint32 value = 0;
-    for (int i = 0; i < shot->format->BytesPerPixel; ++i)
-        value |= Uint32(p[i]) << (8 * i);
-    Uint8 r, g, b;
-    SDL_GetRGB(value, shot->format, &r, &g, &b);
-    return (Uint32(r) << 16) | (Uint32(g) << 8) | b;
-}
-
 void settle(int ms)
 {
     usleep(static_cast<useconds_t>(ms) * 1000);

@@ -2,6 +2,8 @@
 // xdotool input, screenshots and the captured audio.
 #pragma once
 
+#include "tests/support/pixel.h"
+
 #include <SDL/SDL.h>
 #include <string>
 #include <sys/types.h>
@@ -46,9 +48,6 @@ void clickAt(const XServer& server, int x, int y);
 
 // The whole screen as a 24-bit surface; also saved as PNG when pngPath is given.
 SDL_Surface* screenshot(const XServer& server, const std::string& pngPath = "");
-
-// Colour at (x, y) as 0xRRGGBB.
-Uint32 pixelAt(SDL_Surface* shot, int x, int y);
 
 // Sleeps so that the program draws a few frames.
 void settle(int ms = 300);
