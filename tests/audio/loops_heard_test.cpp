@@ -146,23 +146,17 @@ TEST_F(HeardTest, OneShotPadsPlayTheirSlotOnTheirOwnChannel)
 // whose sound is replaced would never bring another boundary.
 TEST_F(HeardTest, ReplacingTheSoundOfARunningLoopNeverStallsTheLoops)
 {
-    constexpr int kNewControl = 4000, kOther = 3000, kNewOther = 2000;
+    constexpr int kNewControl = 4000;
     sound(5, kControlFrames);
-    sound(6, kOther);
+    sound(6, 3000);
     const int64_t on1 = atFrame(1000, [] { toggleLoop(1); });
     atFrame(on1 + 1000, [] { toggleLoop(2); });
     const std::string newControl = marked(5, kNewControl);
-    const std::string newOther = marked(6, kNewOther);
     waitForFrame(on1 + 2 * kControlFrames + 1500);
-
     const int64_t before = mixPosition();
     assignSlot(5, newControl.c_str(), "new");
     const int64_t after = mixPosition();
-    waitForFrame(after + 1000);
-    const int64_t otherBefore = mixPosition();
-    assignSlot(6, newOther.c_str(), "new");
-    const int64_t otherAfter = mixPosition();
-    waitForFrame(otherAfter + 5 * kNewControl);
+    waitForFrame(after + 5 * kNewControl);
     const std::vector<int16_t> left = heard();
 
     const std::vector<int64_t> boundaries = soundStarts(left, 5);
@@ -171,15 +165,4 @@ TEST_F(HeardTest, ReplacingTheSoundOfARunningLoopNeverStallsTheLoops)
     EXPECT_LE(*replaced, after + kPass) << "a boundary as soon as the new sound is stored";
     expectPeriod(std::vector<int64_t>(replaced, boundaries.end()), kNewControl);
     expectStartsOnBoundaries(left, 6, on1 + 1000, boundaries);
-    for (const Span& span : soundSpans(left, 6))
-    {
-        if (span.first < otherBefore && span.last > otherBefore)
-        {
-            EXPECT_LE(span.last, otherAfter + kPass) << "the freed sound falls silent";
-        }
-        else if (span.first > otherAfter && span.last < int64_t(left.size()))
-        {
-            EXPECT_EQ(span.last - span.first, kNewOther - kMarkFrames - kTail);
-        }
-    }
 }
