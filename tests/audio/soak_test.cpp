@@ -28,7 +28,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <random>
-#include <regex>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -393,8 +392,12 @@ TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
     EXPECT_EQ(folderEntries(kKitsFolder), kits);
     EXPECT_EQ(folderEntries(kLoopsFolder), loops);
     for (const std::string& name : folderEntries(kPresetFolder))
-        EXPECT_TRUE(presets.count(name) || std::regex_match(name, std::regex("[a-z0-9]*\\.trp")))
+    {
+        const size_t typed = name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789");
+        EXPECT_TRUE(presets.count(name) ||
+                    (typed != std::string::npos && name.substr(typed) == kPresetEnding))
             << name;
+    }
 
     // Shut-down lets go of every sound; LeakSanitizer finds any that is not freed.
     stopProgram();
