@@ -13,70 +13,47 @@ namespace
 {
 using DecodedPlaybackTest = ProgramTest;
 
-constexpr int kLoopRate = 48000;
 constexpr double kLevel = 0.25;
-constexpr int kLoopSlot = 4;
-
-bool channelBusy(int channel)
-{
-    SDL_LockAudio();
-    const bool busy = Mix_Playing(channel);
-    SDL_UnlockAudio();
-    return busy;
-}
 
 void waitWhileBusy(int channel)
 {
-    while (channelBusy(channel))
-        waitMs(10);
-    waitMs(50);
-}
-
-// Lengths of the runs of frames louder than half the loop's level.
-std::vector<long> loudRuns(const std::vector<int16_t>& left)
-{
-    std::vector<long> runs;
-    long run = 0;
-    for (int16_t v : left)
+    for (bool busy = true; busy; waitMs(10))
     {
-        if (v > 32768 * kLevel / 2)
-            ++run;
-        else if (run)
-        {
-            runs.push_back(run);
-            run = 0;
-        }
+        SDL_LockAudio();
+        busy = Mix_Playing(channel);
+        SDL_UnlockAudio();
     }
-    if (run)
-        runs.push_back(run);
-    return runs;
+    waitMs(50);
 }
 } // namespace
 
 TEST_F(DecodedPlaybackTest, AOneSecondLoopAt48kHzPlaysForOneSecondPreviewedAndAssigned)
 {
-    const std::string name = "loop48.wav";
-    writeWav("loops/" + name, {kLoopRate, 2, WavEncoding::S24, WavLayout::Plain},
-             std::vector<double>(2 * kLoopRate, kLevel));
+    writeWav("loops/loop48.wav", {48000, 2, WavEncoding::S24, WavLayout::Plain},
+             std::vector<double>(2 * 48000, kLevel));
     keyDown(SDLK_1);
     pressAt(200, 10); // the loops tab
     for (int32_t i = 0; i < cantidad; ++i)
-        if (name == catalogueEntry(i))
+        if (std::string("loop48.wav") == catalogueEntry(i))
             ct_lista = i;
     pressAt(100, 30); // the top row: preview
     ASSERT_EQ(previews.size(), 1u);
     waitWhileBusy(previews[0].channel);
-
     pressAt(280, 120); // slot 4
     pressAt(20, 218);  // assign
-    ASSERT_STREQ(lista_samples[kLoopSlot], "loops/loop48.wav");
-    ASSERT_NE(samples[kLoopSlot], nullptr);
-    Mix_PlayChannelTimed(kLoopSlot, samples[kLoopSlot], 0, -1);
-    waitWhileBusy(kLoopSlot);
-
+    ASSERT_NE(samples[4], nullptr);
+    Mix_PlayChannelTimed(4, samples[4], 0, -1);
+    waitWhileBusy(4);
     stopProgram();
-    const std::vector<long> runs = loudRuns(leftChannel(readCapture(audioFile)));
-    ASSERT_EQ(runs.size(), 2u);
+
+    // Lengths of the runs of frames louder than half the loop's level.
+    std::vector<long> runs = {0};
+    for (int16_t v : leftChannel(readCapture(audioFile)))
+        if (v > 32768 * kLevel / 2)
+            ++runs.back();
+        else if (runs.back())
+            runs.push_back(0);
+    ASSERT_EQ(runs.size(), 3u);
     EXPECT_NEAR(runs[0], kTestRate, 1) << "previewed";
     EXPECT_NEAR(runs[1], kTestRate, 1) << "assigned and played on its slot's channel";
 }
