@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <sndfile.h>
 #include <soxr.h>
