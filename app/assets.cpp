@@ -145,11 +145,7 @@ void setStartingState()
     resetLoops();
     ct_lista = 0;
     ct_lista_2 = 0;
-    for (int k = 0; k < kPadCount; ++k)
-    {
-        pulsados[k] = 0;
-        t_pulsados[k] = 0;
-    }
+    resetPads();
     clearCatalogue();
     loop_win = 0;
     ver_teclado = 0;

@@ -61,11 +61,7 @@ void putPlayerAtRest()
 {
     modo_samples = 1;
     modo = kPresetScreen;
-    for (int pad = 0; pad < kPadCount; ++pad)
-    {
-        pulsados[pad] = 0;
-        t_pulsados[pad] = 0;
-    }
+    resetPads();
     resetLoops();
     canal_sel = 0;
     ct_lista = 0;

@@ -95,6 +95,15 @@ void loopPadsPress()
         toggleLoop(hit);
 }
 
+void resetPads()
+{
+    for (int pad = 0; pad < kPadCount; ++pad)
+    {
+        pulsados[pad] = 0;
+        t_pulsados[pad] = 0;
+    }
+}
+
 void tickPadFlash()
 {
     for (int k = 0; k < kPadCount; ++k)

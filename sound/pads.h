@@ -28,5 +28,8 @@ void drawLoopPads();
 void samplePadsPress();
 void loopPadsPress();
 
+// Every one-shot pad dark, its counter at 0: at start-up and when a preset loads.
+void resetPads();
+
 // Once per frame on every screen: counts the lit pads down and darkens them.
 void tickPadFlash();
