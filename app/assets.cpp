@@ -1,7 +1,10 @@
 #include "app/assets.h"
 
 #include "app/shell.h"
+#include "sound/regularfile.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -92,7 +95,8 @@ void loadImages()
     {
         char path[64];
         snprintf(path, sizeof path, "./img/%s", image.name);
-        SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
+        SDL_RWops* file = openRegularStream(path);
+        SDL_Surface* loaded = file ? SDL_LoadBMP_RW(file, 1) : nullptr;
         if (!loaded)
         {
             fprintf(stderr, "No encuentro: %s\n", image.name);
@@ -132,7 +136,8 @@ void loadAssets()
 {
     loadImages();
     setLayout();
-    fuente = TTF_OpenFont(kFontPath, kFontSize);
+    SDL_RWops* font = openRegularStream(kFontPath);
+    fuente = font ? TTF_OpenFontRW(font, 1, kFontSize) : nullptr;
 }
 
 void freeAssets()
@@ -157,13 +162,58 @@ void drawImage(SDL_Surface* image, const SDL_Rect& at)
 void drawText(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8_t r, uint8_t g,
               uint8_t b)
 {
+    drawTextIn(target, text, x, y, r, g, b, INT_MAX, TextCut::KeepStart);
+}
+
+void drawTextIn(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8_t r, uint8_t g,
+                uint8_t b, int room, TextCut cut)
+{
     if (!target || !text || !fuente)
         return;
     SDL_Color colour = {r, g, b, 0};
-    SDL_Surface* rendered = TTF_RenderText_Blended(fuente, text, colour);
+    SDL_Surface* rendered = isUtf8(text) ? TTF_RenderUTF8_Blended(fuente, text, colour)
+                                         : TTF_RenderText_Blended(fuente, text, colour);
     if (!rendered)
         return;
+    const Columns shown = visibleColumns(rendered->w, room, cut);
+    SDL_Rect part = {static_cast<Sint16>(shown.first), 0, static_cast<Uint16>(shown.count),
+                     static_cast<Uint16>(rendered->h)};
     SDL_Rect where = {x, y, 0, 0};
-    SDL_UpperBlit(rendered, nullptr, target, &where);
+    SDL_UpperBlit(rendered, &part, target, &where);
     SDL_FreeSurface(rendered);
+}
+
+Columns visibleColumns(int width, int room, TextCut cut)
+{
+    const int count = std::max(0, std::min(width, room));
+    return {cut == TextCut::KeepEnd ? width - count : 0, count};
+}
+
+bool isUtf8(const char* text)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p)
+    {
+        if (*p < 0x80)
+        {
+            ++p;
+            continue;
+        }
+        // The lead byte gives the length and the smallest code point of that length.
+        const int length = *p >= 0xf0 ? 4 : *p >= 0xe0 ? 3 : *p >= 0xc0 ? 2 : 0;
+        if (length == 0 || *p > 0xf4)
+            return false;
+        uint32_t code = *p & (0x7f >> length);
+        for (int i = 1; i < length; ++i)
+        {
+            if ((p[i] & 0xc0) != 0x80)
+                return false;
+            code = code << 6 | (p[i] & 0x3f);
+        }
+        const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < smallest[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
+            return false;
+        p += length;
+    }
+    return true;
 }

@@ -55,7 +55,30 @@ void freeAssets();
 // Draws a whole image with its top-left corner at the rectangle's x and y.
 void drawImage(SDL_Surface* image, const SDL_Rect& at);
 
-// Draws text in the program font, anti-aliased, top-left at (x, y). Draws nothing
-// without a target, a text or a font.
+// Draws text in the program font, anti-aliased, top-left at (x, y): as UTF-8 when
+// its bytes are valid UTF-8, as Latin-1 otherwise. Draws nothing without a target, a
+// text or a font.
 void drawText(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8_t r, uint8_t g,
               uint8_t b);
+
+// Which part of a text wider than its room shows: its start, or its end.
+enum class TextCut
+{
+    KeepStart,
+    KeepEnd,
+};
+
+// drawText within `room` pixels from x.
+void drawTextIn(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8_t r, uint8_t g,
+                uint8_t b, int room, TextCut cut);
+
+// The columns of a text `width` pixels wide that show in `room` pixels.
+struct Columns
+{
+    int first, count;
+};
+Columns visibleColumns(int width, int room, TextCut cut);
+
+// Whether the bytes are valid UTF-8: no stray, missing, overlong or surrogate
+// sequences, nothing past U+10FFFF.
+bool isUtf8(const char* text);

@@ -1,5 +1,6 @@
 #include "app/loop.h"
 
+#include "app/progress.h"
 #include "app/shell.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
@@ -49,6 +50,24 @@ void nextScreen()
         modo = modo + 1;
 }
 
+bool asksToQuit(const SDL_Event& event)
+{
+    switch (event.type)
+    {
+    case SDL_KEYDOWN:
+        return event.key.keysym.sym == SDLK_ESCAPE ||
+               (event.key.keysym.sym == SDLK_c && event.key.keysym.mod & kControlKeys);
+    case SDL_KEYUP:
+        return event.key.keysym.sym == SDLK_ESCAPE;
+    case SDL_JOYBUTTONDOWN:
+        return event.jbutton.button == kJoyQuit;
+    case SDL_QUIT:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool keyAction(SDLKey sym)
 {
     switch (sym)
@@ -68,20 +87,16 @@ bool keyAction(SDLKey sym)
 
 void handleEvent(const SDL_Event& event, bool* quit)
 {
+    if (asksToQuit(event))
+    {
+        *quit = true;
+        return;
+    }
     switch (event.type)
     {
     case SDL_KEYDOWN:
-        if (event.key.keysym.sym == SDLK_c)
-        {
-            if (event.key.keysym.mod & kControlKeys)
-                *quit = true;
-        }
-        else if (keyAction(event.key.keysym.sym))
-            *quit = true;
-        break;
     case SDL_KEYUP:
-        if (keyAction(event.key.keysym.sym))
-            *quit = true;
+        keyAction(event.key.keysym.sym);
         break;
     case SDL_MOUSEMOTION:
         mx = event.motion.x;
@@ -96,11 +111,6 @@ void handleEvent(const SDL_Event& event, bool* quit)
             previousScreen();
         else if (event.jbutton.button == kJoyNext)
             nextScreen();
-        else if (event.jbutton.button == kJoyQuit)
-            *quit = true;
-        break;
-    case SDL_QUIT:
-        *quit = true;
         break;
     default:
         break;
@@ -151,6 +161,7 @@ void frame()
     tickPadFlash();
     releaseFinishedPreviews();
     SDL_Flip(screen);
+    frameShown();
 }
 
 void mainLoop()
@@ -162,6 +173,8 @@ void mainLoop()
         if (SDL_PollEvent(&event))
         {
             handleEvent(event, &quit);
+            if (quitDuringWork)
+                return; // the work stopped short; nothing more is done
             continue;
         }
         frame();

@@ -19,6 +19,10 @@ extern int32_t mx, my; // last pointer position; every press acts here
 // Handles one event; sets *quit on a quit request and leaves it alone otherwise.
 void handleEvent(const SDL_Event& event, bool* quit);
 
+// Whether the event asks the program to quit: Escape, Ctrl+C, joystick button 6 or
+// the window's close.
+bool asksToQuit(const SDL_Event& event);
+
 // Key table: the screen keys '0'-'3' and Escape. Returns true on a quit request.
 bool keyAction(SDLKey sym);
 
@@ -39,5 +43,6 @@ void pressScreen();
 // previews and shows the result.
 void frame();
 
-// Runs until a frame ends with a quit requested.
+// Runs until a frame ends with a quit requested, or at once when a quit request
+// stopped long work.
 void mainLoop();

@@ -2,6 +2,7 @@
 
 #include "app/assets.h"
 #include "app/loop.h"
+#include "app/progress.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
 #include "preset/presetscreen.h"
@@ -13,6 +14,7 @@
 
 #include <SDL/SDL_ttf.h>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -40,6 +42,8 @@ void setStartingState()
 
 void startUp()
 {
+    // A write to a pipe whose reader has gone then fails instead of ending the program.
+    signal(SIGPIPE, SIG_IGN);
     std::fill(std::begin(asignados), std::end(asignados), 0);
 
     if (SDL_Init(kSdlSubsystems) < 0)
@@ -67,6 +71,7 @@ void startUp()
     setUpMixer();
     setStartingState();
     scanCatalogue(kPresetFolder);
+    watchLongWork();
 }
 
 void shutDown()
@@ -74,7 +79,7 @@ void shutDown()
     stopLoops();
     freeAssets();
     freeSlotSounds();
-    releaseAllPreviews();
+    stopPreview();
     SDL_FreeSurface(screen);
     closeMixer();
     SDL_JoystickClose(joystick);

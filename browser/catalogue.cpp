@@ -20,6 +20,8 @@ constexpr int16_t kRowTextX = 10;
 constexpr int16_t kRowTextY = 32;
 constexpr int32_t kRowPitch = 15;
 constexpr uint8_t kRowTextGrey = 255;
+constexpr int kListRight = 243; // the last column of the list; names are cut there
+constexpr int kRowTextRoom = kListRight - kRowTextX + 1;
 
 // The hover bar follows the pointer over this area and snaps to x = 6, y = 28 + 15j.
 constexpr int32_t kHoverLeft = 6;
@@ -31,7 +33,7 @@ constexpr int16_t kBarTop = 28;
 
 // Presses hit rows 14 pixels tall, from y = 26 + 15k, within this area.
 constexpr int32_t kPressLeft = 8;
-constexpr int32_t kPressRight = 243;
+constexpr int32_t kPressRight = kListRight;
 constexpr int32_t kPressTop = 26;
 constexpr int32_t kPressRowHeight = 14;
 } // namespace
@@ -39,8 +41,15 @@ constexpr int32_t kPressRowHeight = 14;
 bool fitsListing(const char* folder, const char* name)
 {
     if (strcmp(folder, kPresetFolder) == 0)
-        return strlen(name) < static_cast<size_t>(kPresetNameSize);
+        return strlen(name) < static_cast<size_t>(kPresetNameSize) && !isSaveLeftover(name);
     return strlen(folder) + strlen(name) < static_cast<size_t>(kSlotPathSize);
+}
+
+bool isSaveLeftover(const char* name)
+{
+    const size_t length = strlen(name), marker = strlen(kSaveTempMarker);
+    return length >= marker + kSaveTempRandomLength &&
+           strncmp(name + length - kSaveTempRandomLength - marker, kSaveTempMarker, marker) == 0;
 }
 
 // Equal names cannot be told apart, so any sort by strcmp gives the same rows;
@@ -88,8 +97,8 @@ void drawCatalogueRows(int32_t offset)
     {
         const char* name = catalogueEntry(offset + k);
         if (*name)
-            drawText(screen, name, kRowTextX, static_cast<int16_t>(kRowTextY + kRowPitch * k),
-                     kRowTextGrey, kRowTextGrey, kRowTextGrey);
+            drawTextIn(screen, name, kRowTextX, static_cast<int16_t>(kRowTextY + kRowPitch * k),
+                       kRowTextGrey, kRowTextGrey, kRowTextGrey, kRowTextRoom, TextCut::KeepStart);
     }
 }
 

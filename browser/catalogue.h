@@ -2,6 +2,7 @@
 // shared by the preset screen and the sample browser.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,11 @@ constexpr int kVisibleRows = 12;
 // A listed preset name and its terminator: the size of the name a preset row is
 // chosen into. Sample entries are limited by the slot path instead.
 constexpr int kPresetNameSize = 200;
+
+// A preset is saved under its name followed by this marker and six random
+// characters, then renamed; a file left so by a crash is never listed.
+constexpr char kSaveTempMarker[] = ".saving-";
+constexpr size_t kSaveTempRandomLength = 6;
 
 // The folders the catalogue lists, relative to the working directory; each is also
 // the prefix of the paths built from its entries.
@@ -31,8 +37,13 @@ void scanCatalogue(const char* folder);
 
 // Whether an entry can be listed: a sample's folder and name must fit a slot path,
 // a preset's name the preset name it is chosen into, each with its terminator.
-// Entries that do not fit are left out of the listing rather than cut.
+// Entries that do not fit are left out of the listing rather than cut, and so are
+// the preset folder's leftovers of interrupted saves.
 bool fitsListing(const char* folder, const char* name);
+
+// Whether a name is that of a save's temporary file: it ends in kSaveTempMarker and
+// six characters.
+bool isSaveLeftover(const char* name);
 
 // Sorts the first count rows into ascending unsigned byte order, as strcmp orders.
 void sortNames(std::string* rows, int32_t count);

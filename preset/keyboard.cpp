@@ -5,10 +5,12 @@
 #include "preset/presetfile.h"
 #include "preset/presetscreen.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 uint8_t ver_teclado;
+char saveFailure[kSaveFailureSize];
 
 namespace
 {
@@ -99,6 +101,7 @@ void deleteLastKey(char* name)
 
 void keyboardPress()
 {
+    saveFailure[0] = '\0'; // the reason shows until the next press on the keyboard
     if (inKeyboardButton(mx, my))
     {
         ver_teclado = 0;
@@ -122,8 +125,43 @@ void panelKeysPress()
 
 void savePreset()
 {
-    strncat(nombre_archivo, kPresetEnding, kPresetNameSize - 1 - strlen(nombre_archivo));
-    writePreset(presetPath(nombre_archivo).c_str());
+    char name[kPresetNameSize];
+    memcpy(name, nombre_archivo, sizeof name);
+    strncat(name, kPresetEnding, sizeof name - 1 - strlen(name));
+    const std::string path = presetPath(name);
+    if (!writePreset(path.c_str()))
+    {
+        const int error = errno;
+        fprintf(stderr, "Not saved: %s: %s\n", path.c_str(), strerror(error));
+        snprintf(saveFailure, sizeof saveFailure, "%s", saveFailureText(error));
+        return;
+    }
+    memcpy(nombre_archivo, name, sizeof name);
     ver_teclado = 0;
     scanCatalogue(kPresetFolder);
+}
+
+const char* saveFailureText(int error)
+{
+    switch (error)
+    {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return "Not saved: read-only";
+    case ENOSPC:
+    case EDQUOT:
+        return "Not saved: disk full";
+    case EFBIG:
+        return "Not saved: too big";
+    case ENAMETOOLONG:
+        return "Not saved: name too long";
+    case EISDIR:
+        return "Not saved: a folder has that name";
+    case ENOENT:
+    case ENOTDIR:
+        return "Not saved: no preset folder";
+    default:
+        return "Not saved: cannot write";
+    }
 }

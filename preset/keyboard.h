@@ -6,7 +6,10 @@
 constexpr int kTypedNameMax = 195; // room left for the ".trp" ending and the terminator
 constexpr char kPresetEnding[] = ".trp";
 
-extern uint8_t ver_teclado; // the keyboard is shown
+constexpr int kSaveFailureSize = 48;
+
+extern uint8_t ver_teclado;                // the keyboard is shown
+extern char saveFailure[kSaveFailureSize]; // why the last save failed, shown in the panel; or empty
 
 // The character of the letter or digit key at (x, y), or '\0' in a gap or outside
 // the keys.
@@ -30,5 +33,12 @@ void keyboardPress();
 // DEL and save change the name and the files only while the keyboard is shown.
 void panelKeysPress();
 
-// Writes the slots to presets/<nombre_archivo>.trp and lists the folder again.
+// Writes the slots to presets/<nombre_archivo>.trp; then the name keeps its ending,
+// the keyboard closes and the folder is listed again. A save that fails leaves the
+// name and the keyboard as they were, with its reason in saveFailure and a line on
+// standard error.
 void savePreset();
+
+// The short reason shown for a save that failed with the error number, such as
+// "Not saved: read-only".
+const char* saveFailureText(int error);

@@ -1,5 +1,9 @@
 #include "preset/presetfile.h"
 
+#include "browser/catalogue.h"
+#include "sound/regularfile.h"
+
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -11,7 +15,9 @@ namespace
 {
 constexpr mode_t kNewFileMode = 0666; // as a stream opened for writing creates it
 constexpr mode_t kNewFolderMode = 0777;
-const char kTempSuffix[] = ".XXXXXX";
+constexpr mode_t kPermissionBits = 07777;
+constexpr mode_t kWriteBits = 0222;
+const char kTempRandom[] = "XXXXXX"; // mkstemp's pattern, after kSaveTempMarker
 
 template <size_t N>
 bool putBlock(FILE* out, const char (&text)[N])
@@ -63,32 +69,51 @@ void syncFolder(const std::string& folder)
     fclose(dir);
 }
 
-// Writes the slot paths to a new temporary file next to target and flushes it to
-// disk; returns its name, or an empty string when anything failed.
-std::string writeTempPreset(const std::string& target)
+// Writes the slot paths to a new temporary file next to target, with the given
+// permission bits, and flushes it to disk; returns its name, or an empty string with
+// errno telling why when anything failed.
+std::string writeTempPreset(const std::string& target, mode_t mode)
 {
-    std::string temp = target + kTempSuffix;
+    std::string temp = target + kSaveTempMarker + kTempRandom;
     const int fd = mkstemp(temp.data());
     if (fd < 0)
         return "";
-    fchmod(fd, kNewFileMode & ~currentUmask());
+    fchmod(fd, mode);
     archivo = fdopen(fd, "w+");
-    if (!archivo)
+    int error = errno;
+    bool written = archivo != nullptr;
+    if (written)
     {
+        errno = 0;
+        written =
+            writePresetLines(archivo, lista_samples) && fflush(archivo) == 0 && fsync(fd) == 0;
+        error = errno;
+        if (fclose(archivo) != 0 && written)
+        {
+            written = false;
+            error = errno;
+        }
+        archivo = nullptr;
+    }
+    else
         close(fd);
-        unlink(temp.c_str());
-        return "";
-    }
-    bool written =
-        writePresetLines(archivo, lista_samples) && fflush(archivo) == 0 && fsync(fd) == 0;
-    written = fclose(archivo) == 0 && written;
-    archivo = nullptr;
-    if (!written)
+    if (written)
+        return temp;
+    unlink(temp.c_str());
+    errno = error ? error : EIO;
+    return "";
+}
+
+// A preset file whose bits allow no writing is never replaced, even by root, who may
+// write anything; one the user may not write is not replaced either.
+bool readOnlyPreset(const char* path, const struct stat& info)
+{
+    if ((info.st_mode & kWriteBits) == 0)
     {
-        unlink(temp.c_str());
-        return "";
+        errno = EACCES;
+        return true;
     }
-    return temp;
+    return access(path, W_OK) != 0;
 }
 
 void fillSlot(int slot, const char (&path)[kSlotPathSize])
@@ -132,14 +157,21 @@ const char* fileNamePart(const char* path)
 
 bool writePreset(const char* path)
 {
+    struct stat old;
+    const bool replacing = stat(path, &old) == 0;
+    if (replacing && readOnlyPreset(path, old))
+        return false;
     const std::string folder = folderOf(path);
     mkdir(folder.c_str(), kNewFolderMode);
-    const std::string temp = writeTempPreset(path);
+    const mode_t mode = replacing ? old.st_mode & kPermissionBits : kNewFileMode & ~currentUmask();
+    const std::string temp = writeTempPreset(path, mode);
     if (temp.empty())
         return false;
     if (rename(temp.c_str(), path) != 0)
     {
+        const int error = errno;
         unlink(temp.c_str());
+        errno = error;
         return false;
     }
     syncFolder(folder);
@@ -149,7 +181,7 @@ bool writePreset(const char* path)
 void readPreset(const char* path)
 {
     SlotPaths paths = {};
-    archivo = fopen(path, "r");
+    archivo = openRegularFile(path);
     if (archivo)
     {
         readPresetPaths(archivo, paths);

@@ -35,12 +35,15 @@ const char* fileNamePart(const char* path);
 
 // Writes the eight slot paths to path without ever leaving a half-written file
 // there: the layout goes to a temporary file in the same folder (created when
-// missing), is flushed to disk and then renamed over path. On failure path is
-// left as it was and false is returned.
+// missing), named after path and kSaveTempMarker, is flushed to disk and then
+// renamed over path. A file it replaces keeps its permission bits; one whose bits
+// allow no writing, or that the user may not write, is not replaced. On failure
+// path is left as it was and false is returned, with errno telling why.
 bool writePreset(const char* path);
 
 // Fills all eight slots from the file at path, each with its path, the display
 // name of its file name, its decoded sound and its flag, and prints the eight paths
-// on standard output. A file that cannot be opened leaves every slot empty. The
+// on standard output. A file that cannot be opened, or is no regular file, leaves
+// every slot empty. The
 // caller has released the slots' old sounds.
 void readPreset(const char* path);

@@ -9,12 +9,13 @@
 #include "preset/presetfile.h"
 #include "sound/loops.h"
 #include "sound/pads.h"
+#include "sound/preview.h"
+#include "sound/regularfile.h"
 #include "sound/slots.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
-#include <sys/stat.h>
 
 char nombre_archivo[kPresetNameSize];
 uint8_t loop_win;
@@ -27,7 +28,13 @@ constexpr int32_t kScrollDownTop = 190, kScrollDownBottom = 210;
 constexpr int32_t kKeyboardButtonLeft = 207, kKeyboardButtonTop = 219;
 constexpr int32_t kLoadLeft = 2, kLoadRight = 100, kLoadTop = 219, kLoadBottom = 238;
 constexpr int16_t kNameX = 14, kNameY = 150;
+constexpr int kNameRoom = 305 - kNameX + 1; // the field runs to x = 311, with a margin
 constexpr uint8_t kWhite = 255;
+// A failed save's reason, in amber over the panel's own hint beside DEL.
+constexpr SDL_Rect kReasonArea = {8, 124, 180, 20};
+constexpr int16_t kReasonX = 10, kReasonY = 126;
+constexpr uint8_t kPanelRed = 21, kPanelGreen = 25, kPanelBlue = 36;
+constexpr uint8_t kReasonRed = 255, kReasonGreen = 178, kReasonBlue = 52;
 
 void chooseRow(int row)
 {
@@ -49,6 +56,7 @@ void listPress()
     {
         ver_teclado = 1;
         nombre_archivo[0] = '\0';
+        saveFailure[0] = '\0';
     }
     if (inLoadButton(mx, my))
         loadPreset();
@@ -64,6 +72,15 @@ void putPlayerAtRest()
     resetPads();
     resetLoops();
     resetPresetScreen();
+    stopPreview();
+}
+
+void drawSaveFailure()
+{
+    SDL_Rect area = kReasonArea;
+    SDL_FillRect(screen, &area, SDL_MapRGB(screen->format, kPanelRed, kPanelGreen, kPanelBlue));
+    drawTextIn(screen, saveFailure, kReasonX, kReasonY, kReasonRed, kReasonGreen, kReasonBlue,
+               kReasonArea.w - (kReasonX - kReasonArea.x), TextCut::KeepStart);
 }
 } // namespace
 
@@ -94,10 +111,7 @@ std::string presetPath(const char* name)
 
 bool presetReadable(const std::string& path)
 {
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    FILE* probe = fopen(path.c_str(), "r");
+    FILE* probe = openRegularFile(path.c_str());
     if (!probe)
         return false;
     fclose(probe);
@@ -111,7 +125,10 @@ void drawPresetScreen()
     if (ver_teclado)
     {
         drawImage(teclas, r_teclas);
-        drawText(screen, nombre_archivo, kNameX, kNameY, kWhite, kWhite, kWhite);
+        drawTextIn(screen, nombre_archivo, kNameX, kNameY, kWhite, kWhite, kWhite, kNameRoom,
+                   TextCut::KeepEnd);
+        if (saveFailure[0])
+            drawSaveFailure();
     }
     else
         drawImage(caja_p, r_caja);

@@ -1,6 +1,7 @@
 #include "sound/decode.h"
 
 #include "sound/mixer.h"
+#include "sound/regularfile.h"
 
 #include <algorithm>
 #include <climits>
@@ -11,6 +12,8 @@
 #include <soxr.h>
 #include <vector>
 
+DecodeWatcher decodeWatcher;
+
 namespace
 {
 constexpr int kRiffHeaderBytes = 12; // "RIFF", size, "WAVE"
@@ -20,6 +23,9 @@ constexpr uint16_t kWaveFormatPcm = 1;
 constexpr long kBlockFrames = 4096;  // frames decoded and resampled per step
 constexpr long kResamplerSlack = 64; // output frames beyond the rate ratio, per step
 constexpr float kFullScale = 32768.0f;
+// The most read at once between two looks of the watcher: the mixer's loader reads
+// the whole sample data in one call.
+constexpr int64_t kWatchedReadBytes = 256 * 1024;
 
 // The mixer converts rates by halving and doubling, so these multiples of its rate,
 // in halves, come out at their exact length.
@@ -103,6 +109,95 @@ void readFmt(const uint8_t* fmt, WavFormat* format)
     format->rate = le32(fmt + 4);
     format->blockAlign = le16(fmt + 12);
     format->bits = le16(fmt + 14);
+}
+
+// A regular file read on behalf of the watcher: it is told how far the reads have
+// come, and once it says stop every read comes back short.
+struct Watched
+{
+    SDL_RWops* file;
+    const char* path;
+    long length;
+    bool stopped;
+};
+
+Watched* watchedOf(SDL_RWops* stream)
+{
+    return static_cast<Watched*>(stream->hidden.unknown.data1);
+}
+
+bool stillWanted(Watched* watched)
+{
+    if (!watched->stopped && decodeWatcher)
+    {
+        const double at = SDL_RWtell(watched->file);
+        watched->stopped =
+            !decodeWatcher(watched->path, watched->length > 0 ? at / watched->length : 1.0);
+    }
+    return !watched->stopped;
+}
+
+int SDLCALL watchedSeek(SDL_RWops* stream, int offset, int whence)
+{
+    return SDL_RWseek(watchedOf(stream)->file, offset, whence);
+}
+
+int SDLCALL watchedRead(SDL_RWops* stream, void* into, int size, int count)
+{
+    Watched* watched = watchedOf(stream);
+    if (size <= 0 || count <= 0)
+        return 0;
+    const int64_t wanted = int64_t{size} * count;
+    int64_t got = 0;
+    while (got < wanted && stillWanted(watched))
+    {
+        const int step = static_cast<int>(std::min(wanted - got, kWatchedReadBytes));
+        const int read = SDL_RWread(watched->file, static_cast<char*>(into) + got, 1, step);
+        if (read <= 0)
+            break;
+        got += read;
+    }
+    return static_cast<int>(got / size);
+}
+
+int SDLCALL watchedWrite(SDL_RWops*, const void*, int, int)
+{
+    return -1;
+}
+
+int SDLCALL watchedClose(SDL_RWops* stream)
+{
+    Watched* watched = watchedOf(stream);
+    SDL_RWclose(watched->file);
+    delete watched;
+    SDL_FreeRW(stream);
+    return 0;
+}
+
+// The regular file at path as a stream the watcher follows; null when it is no such
+// file or the watcher says stop before it is read.
+SDL_RWops* openWatched(const char* path)
+{
+    SDL_RWops* file = openRegularStream(path);
+    if (!file)
+        return nullptr;
+    SDL_RWops* stream = SDL_AllocRW();
+    if (!stream)
+    {
+        SDL_RWclose(file);
+        return nullptr;
+    }
+    stream->seek = watchedSeek;
+    stream->read = watchedRead;
+    stream->write = watchedWrite;
+    stream->close = watchedClose;
+    auto* watched = new Watched{file, path, 0, false};
+    stream->hidden.unknown.data1 = watched;
+    watched->length = streamLength(file);
+    if (stillWanted(watched))
+        return stream;
+    SDL_RWclose(stream);
+    return nullptr;
 }
 
 // libsndfile reads through the program's own stream.
@@ -350,7 +445,7 @@ Mix_Chunk* decodeSound(const char* path)
     if (!Mix_QuerySpec(&rate, &format, &channels) || format != kMixerFormat ||
         (channels != 1 && channels != 2))
         return nullptr;
-    SDL_RWops* stream = SDL_RWFromFile(path, "rb");
+    SDL_RWops* stream = openWatched(path);
     if (!stream)
         return nullptr;
     const SoundRoute route = routeSound(stream, rate);

@@ -30,9 +30,17 @@ enum class SoundRoute
 // within the stream.
 SoundRoute routeSound(SDL_RWops* stream, int mixerRate);
 
+// Told, between blocks of every decode, which file is read and how much of it (0 to
+// 1), the first time before anything is read. Returning false stops the decode,
+// which then gives null; a null watcher lets every decode run to its end. Runs on
+// the thread that decodes.
+using DecodeWatcher = bool (*)(const char* path, double done);
+extern DecodeWatcher decodeWatcher;
+
 // Decodes the file at path into a chunk in the open mixer's format (16-bit, mono or
 // stereo, any rate); null, silently, when the mixer is not open in such a format or
-// the file cannot be opened, is not sound, is corrupt, or breaks the limits above.
+// the file cannot be opened, is not a regular file, is not sound, is corrupt, breaks
+// the limits above or is stopped by the watcher.
 // Mono plays on both sides; more than two channels are mixed down. Mix_FreeChunk
 // frees the result.
 Mix_Chunk* decodeSound(const char* path);

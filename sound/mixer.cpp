@@ -3,6 +3,7 @@
 #include "sound/loops.h"
 
 #include <SDL/SDL_mixer.h>
+#include <cstdio>
 
 int32_t volumen = 250;
 
@@ -13,7 +14,8 @@ constexpr int kAllChannels = -1;
 
 void openMixer()
 {
-    Mix_OpenAudio(kMixerRate, kMixerFormat, kMixerChannels, kMixerBuffer);
+    if (Mix_OpenAudio(kMixerRate, kMixerFormat, kMixerChannels, kMixerBuffer) < 0)
+        fprintf(stderr, "Couldn't open audio: %s; running without sound\n", Mix_GetError());
 }
 
 void setUpMixer()

@@ -22,8 +22,8 @@ constexpr int kNoTimeLimit = -1;
 // Volume given to every mixer channel; above the mixer's maximum, so full volume.
 extern int32_t volumen;
 
-// Opens the audio device in the format above. Start-up goes on without sound when
-// the device cannot be opened.
+// Opens the audio device in the format above. When it cannot be opened, one line on
+// standard error says so and start-up goes on without sound.
 void openMixer();
 
 // Every channel at volumen, and the loop synchroniser's channel-finished callback.

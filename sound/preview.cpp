@@ -3,7 +3,7 @@
 #include "sound/mixer.h"
 #include "sound/slots.h"
 
-std::vector<Preview> previews;
+Preview preview;
 
 namespace
 {
@@ -11,7 +11,7 @@ constexpr int kAnyIdleChannel = -1;
 
 // The channel still holds the preview and has not finished it. The caller holds the
 // audio lock, so the mixer cannot end or replace it between the two reads.
-bool stillPlaying(const Preview& preview)
+bool stillPlaying()
 {
     return Mix_Playing(preview.channel) && Mix_GetChunk(preview.channel) == preview.sound;
 }
@@ -19,9 +19,8 @@ bool stillPlaying(const Preview& preview)
 
 void playPreview(const char* path)
 {
-    // Finished previews go first, so quick presses between two frames keep at most
-    // one preview per channel alive.
-    releaseFinishedPreviews();
+    // The old sound goes before the new one is decoded: never two at once.
+    stopPreview();
     Mix_Chunk* sound = loadSlotSound(path);
     if (!sound)
         return;
@@ -31,31 +30,23 @@ void playPreview(const char* path)
         Mix_FreeChunk(sound); // every channel busy: the mixer declined it
         return;
     }
-    previews.push_back({sound, channel});
+    preview = {sound, channel};
 }
 
 void releaseFinishedPreviews()
 {
-    if (previews.empty())
+    if (!preview.sound)
         return;
     SDL_LockAudio();
-    for (size_t i = 0; i < previews.size();)
-    {
-        if (stillPlaying(previews[i]))
-        {
-            ++i;
-            continue;
-        }
-        Mix_FreeChunk(previews[i].sound);
-        previews[i] = previews.back();
-        previews.pop_back();
-    }
+    const bool done = !stillPlaying();
     SDL_UnlockAudio();
+    if (done)
+        stopPreview();
 }
 
-void releaseAllPreviews()
+void stopPreview()
 {
-    for (const Preview& preview : previews)
-        Mix_FreeChunk(preview.sound);
-    std::vector<Preview>().swap(previews);
+    // Freeing the sound also silences the channel that still plays it, and only that one.
+    Mix_FreeChunk(preview.sound);
+    preview = {nullptr, 0};
 }

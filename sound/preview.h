@@ -1,28 +1,30 @@
-// The sample browser's previews: files played once on any idle channel.
+// The sample browser's preview: one file played once on any idle channel.
 //
-// A preview belongs to no slot. The main thread frees it once the mixer has ended it
-// or given its channel to another sound, deciding that under the audio lock.
+// A preview belongs to no slot. One plays at a time, so previews never hold more
+// than one sound. The main thread frees it once the mixer has ended it or given its
+// channel to another sound, deciding that under the audio lock.
 #pragma once
 
 #include <SDL/SDL_mixer.h>
-#include <vector>
 
-// A preview sound handed to the mixer, and the channel it was started on.
+// The preview handed to the mixer and the channel it was started on; no sound when
+// there is none.
 struct Preview
 {
     Mix_Chunk* sound;
     int channel;
 };
-extern std::vector<Preview> previews;
+extern Preview preview;
 
-// Decodes the file at path and plays it once on the first idle channel. A file that
-// does not decode plays nothing; a sound the mixer declines (no idle channel) is
-// freed at once.
+// Stops the preview still playing, then decodes the file at path and plays it once
+// on the first idle channel. A file that does not decode plays nothing; a sound the
+// mixer declines (no idle channel) is freed at once.
 void playPreview(const char* path);
 
-// Once per frame: frees the previews whose channel has ended them or moved on to
-// another sound. Slot sounds are never in the list.
+// Once per frame: frees the preview once its channel has ended it or moved on to
+// another sound. A slot's sound is never the preview.
 void releaseFinishedPreviews();
 
-// Shut-down: frees every preview sound that is left.
-void releaseAllPreviews();
+// Stops the preview, if it still plays, and frees its sound: a new preview, a preset
+// load and shut-down.
+void stopPreview();

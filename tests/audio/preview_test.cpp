@@ -55,6 +55,19 @@ bool channelBusy(int channel)
     return busy;
 }
 
+// Channels playing a sound that no slot holds: the previews.
+std::vector<int> previewChannels()
+{
+    std::vector<int> channels;
+    SDL_LockAudio();
+    for (int channel = 0; channel < kSlotCount; ++channel)
+        if (Mix_Playing(channel) && std::find(std::begin(samples), std::end(samples),
+                                              Mix_GetChunk(channel)) == std::end(samples))
+            channels.push_back(channel);
+    SDL_UnlockAudio();
+    return channels;
+}
+
 void waitForSilence(int channel = -1)
 {
     for (int k = 0; k < 200 && channelBusy(channel); ++k)
@@ -71,17 +84,17 @@ TEST_F(PreviewTest, APreviewIsHeardWholeAndFreedOnlyOnceItsChannelIsDone)
 {
     writeTone("kits/tone.wav", 4000, 1234);
     pressEntry("tone.wav");
-    ASSERT_EQ(previews.size(), 1u);
+    ASSERT_NE(preview.sound, nullptr);
     // Each frame runs under the audio lock, so the channel cannot end between the look
     // at it and the frame's own.
     for (bool busy = true; busy;)
     {
         SDL_LockAudio();
-        busy = Mix_Playing(previews.empty() ? 0 : previews[0].channel);
+        busy = preview.sound && Mix_Playing(preview.channel);
         frame();
-        const size_t kept = previews.size();
+        const bool kept = preview.sound;
         SDL_UnlockAudio();
-        ASSERT_EQ(kept, busy ? 1u : 0u) << (busy ? "freed while it plays" : "kept once done");
+        ASSERT_EQ(kept, busy) << (busy ? "freed while it plays" : "kept once done");
         waitMs(5);
     }
     waitMs(50);
@@ -98,7 +111,7 @@ TEST_F(PreviewTest, EntriesThatDoNotDecodeArePreviewedInSilence)
         pressEntry(name);
     ct_lista = cantidad; // an empty row
     pressAt(100, 30);
-    EXPECT_TRUE(previews.empty());
+    EXPECT_EQ(preview.sound, nullptr);
     waitMs(100);
     stopProgram();
     const std::vector<int16_t> capture = readCapture(audioFile);
@@ -106,27 +119,30 @@ TEST_F(PreviewTest, EntriesThatDoNotDecodeArePreviewedInSilence)
     EXPECT_EQ(std::count(capture.begin(), capture.end(), 0), std::ptrdiff_t(capture.size()));
 }
 
-TEST_F(PreviewTest, PreviewsStayFewAndASlotSoundTakingTheirChannelIsNeverFreed)
+TEST_F(PreviewTest, TenPreviewsOfALongFileHoldOneSoundThatAPresetLoadStops)
 {
     writeTone("kits/slot.wav", 3000, 500);
-    writeTone("kits/long.wav", 22050, 700);
+    writeTone("kits/long.wav", 22050 * 20, 700);
     pressEntry("slot.wav");
     waitForSilence();
     pressAt(20, 218); // into slot 0
     ASSERT_NE(samples[0], nullptr);
-    for (int k = 0; k < 100; ++k)
+    for (int k = 0; k < 10; ++k)
         pressEntry("long.wav");
-    EXPECT_EQ(previews.size(), size_t(kSlotCount))
-        << "presses finding no idle channel keep nothing";
-    EXPECT_EQ(previews[0].channel, 0);
+    EXPECT_EQ(previewChannels(), std::vector<int>{0}) << "each preview stops the one before";
 
-    for (int channel = 1; channel < kSlotCount; ++channel)
-        Mix_HaltChannel(channel);
-    Mix_PlayChannelTimed(0, samples[0], 0, -1); // pad 1 takes channel 0 from its preview
+    Mix_PlayChannelTimed(0, samples[0], 0, -1); // pad 1 takes channel 0 from the preview
     frame();
-    EXPECT_TRUE(previews.empty());
     EXPECT_EQ(Mix_GetChunk(0), samples[0]);
     waitForSilence();
+    pressEntry("long.wav");
+    EXPECT_EQ(previewChannels().size(), 1u);
+    keyDown(SDLK_0);
+    pressAt(100, 26 + 15 * 2 + 7); // demo.trp
+    testing::internal::CaptureStdout();
+    pressAt(50, 230);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(previewChannels(), std::vector<int>{}) << "the load put the player at rest";
     stopProgram();
     EXPECT_EQ(heard(500), 2u * 3000) << "the slot sound, once as preview, once from its pad";
 }

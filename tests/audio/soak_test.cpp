@@ -402,7 +402,7 @@ TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
 
     // Shut-down lets go of every sound; LeakSanitizer finds any that is not freed.
     stopProgram();
-    EXPECT_TRUE(previews.empty());
+    EXPECT_EQ(preview.sound, nullptr);
     for (int slot = 0; slot < kSlotCount; ++slot)
         EXPECT_EQ(samples[slot], nullptr) << "slot " << slot;
 }

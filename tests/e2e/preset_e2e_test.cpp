@@ -6,6 +6,8 @@
 #include "tests/support/xsession.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -159,4 +161,49 @@ TEST_F(PresetJourney, SavedSlotsComeBackAfterARestartAndSoundTheSame)
     EXPECT_EQ(
         second,
         (Runs{{kFirstLevel, kOneShotFrames}, {kSecondLevel, kOneShotFrames}, {kLoopLevel, 0}}));
+}
+
+TEST_F(PresetJourney, ASaveIntoAReadOnlyFolderSaysWhyAndKeepsTheKeyboardAndTheName)
+{
+    // As an ordinary user: root may write into any folder. The program then runs as
+    // nobody, from a stage copy it owns.
+    std::string program = dir + "/padbox";
+    if (geteuid() == 0)
+    {
+        ASSERT_EQ(system(("chown -R 65534:65534 " + dir).c_str()), 0);
+        program = dir + "/as-nobody.sh";
+        writeFile(program, "#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups "
+                           "./padbox\n");
+        chmod(program.c_str(), 0755);
+    }
+    chmod((dir + "/presets").c_str(), 0555);
+    run = startProgram(server, dir, {}, program);
+    ASSERT_NE(waitForWindow(server), 0u) << readFile(run.errFile);
+    xdo(server, "mousemove 160 120");
+    clickAt(server, 300, 230);
+    typeOnTheKeyboard("ro1");
+    settle();
+    SDL_Surface* before = screenshot(server);
+    clickAt(server, 250, 130);
+    settle();
+    SDL_Surface* after = screenshot(server);
+    ASSERT_TRUE(before && after);
+    // The keys and the field with the typed name are as they were; the panel's text
+    // beside DEL now gives the reason.
+    int keysChanged = 0, reasonChanged = 0;
+    for (int y = 41; y < 168; ++y)
+        for (int x = 5; x < 315; ++x)
+        {
+            const bool changed = pixelAt(before, x, y) != pixelAt(after, x, y);
+            (x < 190 && y >= 118 && y < 145 ? reasonChanged : keysChanged) += changed;
+        }
+    EXPECT_EQ(keysChanged, 0);
+    EXPECT_GT(reasonChanged, 0);
+    SDL_FreeSurface(before);
+    SDL_FreeSurface(after);
+
+    quit();
+    EXPECT_EQ(programErrors(run), "Not saved: presets/ro1.trp: Permission denied\n");
+    EXPECT_FALSE(fileExists(dir + "/presets/ro1.trp"));
+    chmod((dir + "/presets").c_str(), 0755);
 }

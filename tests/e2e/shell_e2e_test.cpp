@@ -3,7 +3,11 @@
 #include "tests/support/stage.h"
 #include "tests/support/xsession.h"
 
+#include <algorithm>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -11,14 +15,10 @@ namespace
 const std::string kMenuStarted = std::string("cwd=") + PADBOX_MENU_PROBE_DIR +
                                  "\nargc=0\narg0=" + PADBOX_MENU_PROBE_DIR + "/gp2xmenu\n";
 
-// Standard error without the disk audio driver's two-line notice.
-std::string programErrors(const ProgramRun& run)
+// Centre of visible list row n.
+int rowY(int n)
 {
-    std::string err = readFile(run.errFile);
-    const size_t notice = err.find("WARNING: You are using the SDL disk writer");
-    if (notice != std::string::npos)
-        err.erase(notice, err.find('\n', err.find('\n', notice) + 1) + 1 - notice);
-    return err;
+    return 26 + 15 * n + 7;
 }
 
 class ShellSession : public ::testing::Test
@@ -126,4 +126,64 @@ TEST_F(ShellSession, EveryExitAfterSdlStartsTheMenuFromItsFolder)
                        PADBOX_MENU_PROBE);
     EXPECT_EQ(waitExit(run), 1);
     EXPECT_FALSE(fileExists(record)) << "no menu when SDL never started";
+}
+
+TEST_F(ShellSession, PipesAndDevicesWhereFilesShouldBeNeverHangIt)
+{
+    // Named pipes block whoever opens them for reading until a writer comes. Here one
+    // is previewed, assigned and loaded from a preset with the terminal's input, and
+    // stands in for an image and for the font: each is a file that cannot be read.
+    ASSERT_EQ(mkfifo((dir + "/kits/Fifo.wav").c_str(), 0644), 0);
+    writeFile(dir + "/presets/Fifo.trp", "Tamo Ri Presets\nkits/Fifo.wav\n/dev/stdin\n\n\n\n\n\n\n"
+                                         "Oru\nSe supone que no deberias estar leyendo esto.\n");
+    start();
+    xdo(server, "mousemove 160 120 key 1");
+    clickAt(server, 100, rowY(2)); // Fifo.wav, after "." and ".."
+    clickAt(server, 50, 225);      // assigned to slot 0
+    xdo(server, "key 0");
+    clickAt(server, 100, rowY(2)); // Fifo.trp
+    clickAt(server, 50, 228);
+    xdo(server, "key Escape");
+    EXPECT_EQ(waitExit(run), 0);
+    EXPECT_EQ(readFile(run.outFile), "kits/Fifo.wav\n/dev/stdin\n\n\n\n\n\n\n");
+
+    const std::string font = dir + "/img/letras.ttf";
+    std::remove(font.c_str());
+    ASSERT_EQ(mkfifo(font.c_str(), 0644), 0);
+    start();
+    xdo(server, "mousemove 160 120 key Escape");
+    EXPECT_EQ(waitExit(run), 0) << "started without text";
+
+    const std::string image = dir + "/img/caja_p.bmp";
+    std::remove(image.c_str());
+    ASSERT_EQ(mkfifo(image.c_str(), 0644), 0);
+    run = startProgram(nowhere, dir, headless);
+    EXPECT_EQ(waitExit(run), 3);
+    EXPECT_EQ(readFile(run.errFile), "No encuentro: caja_p.bmp\n");
+}
+
+TEST_F(ShellSession, AClosedOutputPipeAndNoSoundDeviceAreNoReasonToStop)
+{
+    // Standard output into a pipe whose reader has gone, as with `padbox | head -c 1`:
+    // the preset load's lines cannot be written, and the program runs on.
+    const std::string out = dir + "/stdout.txt";
+    ASSERT_EQ(mkfifo(out.c_str(), 0644), 0);
+    const int reader = open(out.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    start();
+    close(reader);
+    clickAt(server, 100, rowY(2)); // demo.trp
+    clickAt(server, 50, 228);
+    clickAt(server, 160, 120);
+    xdo(server, "key Escape");
+    EXPECT_EQ(waitExit(run), 0);
+    std::remove(out.c_str());
+
+    // The disk driver cannot create its file: no audio device.
+    start({"SDL_DISKAUDIOFILE=" + dir + "/no such folder/audio.raw"});
+    xdo(server, "mousemove 160 120 key Escape");
+    EXPECT_EQ(waitExit(run), 0);
+    const std::string err = programErrors(run);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("without sound"), std::string::npos) << err;
 }

@@ -121,6 +121,15 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
     return run;
 }
 
+std::string programErrors(const ProgramRun& run)
+{
+    std::string err = readFile(run.errFile);
+    const size_t notice = err.find("WARNING: You are using the SDL disk writer");
+    if (notice != std::string::npos)
+        err.erase(notice, err.find('\n', err.find('\n', notice) + 1) + 1 - notice);
+    return err;
+}
+
 int waitExit(ProgramRun& run, int timeoutMs)
 {
     const int status = waitPid(run.pid, timeoutMs);

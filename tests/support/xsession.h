@@ -33,6 +33,9 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
                         const std::vector<std::string>& extraEnv = {},
                         const std::string& program = "");
 
+// The program's standard error without the disk audio driver's two-line notice.
+std::string programErrors(const ProgramRun& run);
+
 // Waits for the program to end; its exit status, or -1 after the timeout (then it
 // is killed).
 int waitExit(ProgramRun& run, int timeoutMs = 10000);

@@ -5,11 +5,14 @@
 #include "app/shell.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
+#include "preset/presetscreen.h"
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
 
+#include <SDL/SDL_ttf.h>
+#include <cstring>
 #include <string>
 
 namespace
@@ -27,6 +30,31 @@ class BrowserTest : public ProgramTest
 void writeTone(const std::string& path, int frames = 10)
 {
     writeWav16(path, constantStereo(frames, 1000), 2);
+}
+
+// Pixels of the two surfaces that differ within the box.
+int differences(SDL_Surface* a, SDL_Surface* b, int x0, int y0, int x1, int y1)
+{
+    int n = 0;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            n += pixelAt(a, x, y) != pixelAt(b, x, y);
+    return n;
+}
+
+// The font's own rendering of text in white, as UTF-8 or as Latin-1, drawn onto
+// `onto` at (x, y); only its columns from `from` on, `width` wide.
+void drawExpected(SDL_Surface* onto, const std::string& text, bool utf8, int x, int y, int from,
+                  int width)
+{
+    const SDL_Color white = {255, 255, 255, 0};
+    SDL_Surface* rendered = utf8 ? TTF_RenderUTF8_Blended(fuente, text.c_str(), white)
+                                 : TTF_RenderText_Blended(fuente, text.c_str(), white);
+    ASSERT_NE(rendered, nullptr);
+    SDL_Rect part = {Sint16(from), 0, Uint16(width), Uint16(rendered->h)};
+    SDL_Rect at = {Sint16(x), Sint16(y), 0, 0};
+    SDL_BlitSurface(rendered, &part, onto, &at);
+    SDL_FreeSurface(rendered);
 }
 
 void pressRow(int row)
@@ -184,4 +212,41 @@ TEST_F(BrowserTest, TheLastPressedIndexOutlivesScrollTabsAndScreens)
     pressAt(194, 6);
     pressAt(20, 218);
     EXPECT_STREQ(lista_samples[5], "loops/") << "an index past the end is an empty entry";
+}
+
+TEST_F(BrowserTest, NamesAreDrawnAsUtf8OrLatin1AndKeepInsideTheirArea)
+{
+    const std::string utf8 = "\xc3\xb1"
+                             "and\xc3\xba_\xe2\x82\xac.wav"; // ñandú_€.wav
+    const std::string latin1 = "\xf1"
+                               "and\xfa.wav"; // ñandú.wav in Latin-1
+    const std::string wide = "W" + std::string(60, 'm') + ".wav";
+    for (const std::string& name : {utf8, latin1, wide})
+        writeFile("kits/" + name, "");
+    pressAt(12, 6);
+    frame();
+    // Every row as the font renders it, cut at the list's right edge, x = 243.
+    SDL_Surface* expected = SDL_ConvertSurface(f_smp, screen->format, SDL_SWSURFACE);
+    for (int32_t i = 0; i < cantidad; ++i)
+    {
+        const std::string name = catalogueEntry(i);
+        drawExpected(expected, name, name != latin1, 10, 32 + 15 * i, 0, 243 - 10 + 1);
+    }
+    EXPECT_EQ(differences(screen, expected, 0, 32, 266, 211), 0);
+    SDL_FreeSurface(expected);
+
+    // A typed name longer than its field shows its end, within the field's margins.
+    keyDown(SDLK_0);
+    pressAt(300, 230);
+    frame();
+    expected = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
+    const std::string typed = std::string(60, 'w') + "end";
+    strcpy(nombre_archivo, typed.c_str());
+    frame();
+    int width = 0;
+    TTF_SizeText(fuente, typed.c_str(), &width, nullptr);
+    const int room = 305 - 14 + 1;
+    drawExpected(expected, typed, true, 14, 150, width - room, room);
+    EXPECT_EQ(differences(screen, expected, 0, 0, 319, 239), 0);
+    SDL_FreeSurface(expected);
 }

@@ -1,5 +1,6 @@
 // The preset file: the writer's exact bytes, reading lines back into the slots,
 // damaged files, and saving that never leaves a half-written preset.
+#include "browser/catalogue.h"
 #include "preset/presetfile.h"
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
@@ -11,6 +12,8 @@
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
@@ -173,4 +176,23 @@ TEST_F(PresetFileTest, SavingReplacesAWholeFileOrLeavesTheOldOneAlone)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("presets"))
         ++entries;
     EXPECT_EQ(entries, 2) << "no temporary file is left behind";
+
+    // A save killed midway, here by the file size limit's own signal, leaves its
+    // temporary file behind; no listing of the preset folder shows it.
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        signal(SIGXFSZ, SIG_DFL);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 100;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        writePreset("presets/crash.trp");
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    scanCatalogue(kPresetFolder);
+    EXPECT_EQ(std::vector<std::string>(lista.begin(), lista.end()),
+              (std::vector<std::string>{".", "..", "folder.trp", "keep.trp"}));
 }

@@ -1,6 +1,8 @@
 // The preset screen and its keyboard: presses at the edges of every box, the load
 // dialog, loading and the failed load, typing, DEL, saving and stray taps.
 #include "app/loop.h"
+#include "app/progress.h"
+#include "app/shell.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
 #include "preset/keyboard.h"
@@ -11,11 +13,14 @@
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"
+#include "tests/support/wav.h"
 
 #include <cstring>
 #include <filesystem>
 #include <set>
 #include <sstream>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace
@@ -81,6 +86,21 @@ std::string printedBy(const Presses& presses)
 std::string delLines(const std::string& before, const std::string& after)
 {
     return "______DEL:    " + before + " \n______DEL:    " + after + " \n";
+}
+
+mode_t modeOf(const char* path)
+{
+    struct stat info = {};
+    stat(path, &info);
+    return info.st_mode & 07777;
+}
+
+// Presses save and returns what it wrote on standard error.
+std::string saveErrors()
+{
+    testing::internal::CaptureStderr();
+    pressAt(250, 130);
+    return testing::internal::GetCapturedStderr();
 }
 
 // Opens the keyboard unless it shows and types a name of letters and digits.
@@ -275,4 +295,83 @@ TEST_F(PresetScreenTest, ALoadThatCannotReadItsFileChangesNothing)
         EXPECT_EQ(printedBy({{50, 230}}), "") << name;
         EXPECT_EQ(playerState(), before) << name;
     }
+}
+
+TEST_F(PresetScreenTest, ReadOnlyPresetsStayAndAFailedSaveSaysWhyWithTheKeyboardOpen)
+{
+    const std::string demo = readFile("presets/demo.trp");
+    chmod("presets/demo.trp", 0444); // no write bit: kept, even from root
+    typeName("demo");
+    EXPECT_EQ(saveErrors(), "Not saved: presets/demo.trp: Permission denied\n");
+    EXPECT_EQ(std::tuple(ver_teclado, std::string(nombre_archivo), std::string(saveFailure)),
+              std::tuple(1, "demo", "Not saved: read-only"));
+    EXPECT_EQ(readFile("presets/demo.trp"), demo);
+    EXPECT_EQ(modeOf("presets/demo.trp"), 0444u);
+
+    chmod("presets/demo.trp", 0640);
+    EXPECT_EQ(saveErrors(), "") << "the next try, with the name as it was";
+    EXPECT_EQ(std::tuple(ver_teclado, std::string(nombre_archivo), std::string(saveFailure)),
+              std::tuple(0, "demo.trp", ""));
+    EXPECT_NE(readFile("presets/demo.trp"), demo);
+    EXPECT_EQ(modeOf("presets/demo.trp"), 0640u) << "a replaced preset keeps its bits";
+
+    // A full disk: a small tmpfs over the preset folder, where one can be mounted.
+    if (mount("tmpfs", "presets", "tmpfs", 0, "size=16k") != 0)
+    {
+        printf("no tmpfs can be mounted here: the full disk is not tried\n");
+        return;
+    }
+    writeFile("presets/filler", std::string(64 * 1024, 'x'));
+    typeName("full");
+    EXPECT_EQ(saveErrors(), "Not saved: presets/full.trp: No space left on device\n");
+    EXPECT_EQ(std::tuple(ver_teclado, std::string(nombre_archivo), std::string(saveFailure)),
+              std::tuple(1, "full", "Not saved: disk full"));
+    scanCatalogue(kPresetFolder);
+    EXPECT_EQ(cantidad, 3) << "the folder's own entries and the filler";
+    EXPECT_EQ(umount("presets"), 0);
+}
+
+TEST_F(PresetScreenTest, ALongLoadShowsItsProgressAndStopsAtTheFileItIsOnWhenAskedToQuit)
+{
+    // Eight slots of one long 48 kHz loop, each resampled as it loads.
+    writeWav16("loops/long.wav", constantStereo(48000 * 30, 1000), 2, 48000);
+    std::string layout = "Tamo Ri Presets\n";
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        layout += "loops/long.wav\n";
+    writeFile("presets/long.trp", layout + "Oru\nSe supone que no deberias estar leyendo esto.\n");
+    strcpy(nombre_archivo, "long.trp");
+    frame();
+    printedBy({{50, 230}});
+    ASSERT_NE(samples[kSlotCount - 1], nullptr);
+    // The screen still holds the last progress frame drawn during the load.
+    SDL_Surface* shown = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
+    loop_win = 0;
+    drawScreen();
+    const int left = kProgressBox.x, top = kProgressBox.y, right = left + kProgressBox.w - 1,
+              bottom = top + kProgressBox.h - 1;
+    int outline = 0, drawn = 0;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            if (x == left || x == right || y == top || y == bottom)
+            {
+                ++outline;
+                drawn += pixelAt(shown, x, y) != pixelAt(screen, x, y);
+            }
+    EXPECT_EQ(drawn, outline) << "the box's outline over the screen";
+    SDL_FreeSurface(shown);
+
+    // Escape queued behind a press on Load: read during the load, which stops there.
+    const std::set<std::string> files = presetFolder();
+    SDL_Event events[] = {keyEvent(SDL_MOUSEMOTION), keyEvent(SDL_MOUSEBUTTONDOWN),
+                          keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)};
+    events[0].motion.x = 50;
+    events[0].motion.y = 230;
+    for (SDL_Event& event : events)
+        SDL_PushEvent(&event);
+    testing::internal::CaptureStdout();
+    mainLoop();
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(quitDuringWork);
+    EXPECT_EQ(samples[kSlotCount - 1], nullptr) << "the last slot was never decoded";
+    EXPECT_EQ(presetFolder(), files);
 }

@@ -1,0 +1,38 @@
+// Progress shown while a long load or decode keeps the main loop from drawing, and
+// the quit requests read meanwhile.
+//
+// Decodes run on the main thread. Between blocks the decoder asks its watcher here,
+// which, once no frame has been shown for a while, reads the pending events and
+// draws a progress box over the current screen.
+#pragma once
+
+#include <SDL/SDL.h>
+#include <cstdint>
+
+// Where the progress box is drawn over the screen.
+constexpr SDL_Rect kProgressBox = {30, 92, 260, 56};
+
+// A quit request came while long work ran: the work stops at the file it is on and
+// every later decode gives nothing at once, so the main loop can end.
+extern bool quitDuringWork;
+
+// When the last frame or progress box was shown, in SDL ticks.
+extern Uint32 shownAt;
+
+// Makes the decoder report to watchLongWork; the time counts from now.
+void watchLongWork();
+
+// The main loop showed a frame: long work, if any, is over.
+void frameShown();
+
+// Whether a progress box is due at `now`: once the screen has gone a fifth of a
+// second without a frame, then every twentieth of a second while the work lasts.
+bool progressDue(Uint32 now, Uint32 lastShown, bool boxShown);
+
+// The width of the filled part of a bar `width` pixels wide at `done` (0 to 1).
+int barFill(double done, int width);
+
+// The decoder's watcher: when a progress box is due, reads the pending events (a
+// quit request stops the work, pointer motion is kept, the rest is dropped) and
+// draws the box with the file and how much of it is read.
+bool watchWork(const char* path, double done);
