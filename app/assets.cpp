@@ -70,6 +70,15 @@ const ImageFile kImages[] = {
     {&caja_p, "caja_p.bmp", true},
 };
 
+// UTF-8: the lead byte of a sequence tells its length, every further byte is a
+// continuation; each length has a smallest code point, so shorter forms are invalid.
+constexpr unsigned char kUtf8Continuation = 0x80, kUtf8TagMask = 0xc0;
+constexpr unsigned char kUtf8Lead2 = 0xc0, kUtf8Lead3 = 0xe0, kUtf8Lead4 = 0xf0;
+constexpr unsigned char kUtf8LastLead = 0xf4;
+constexpr int kUtf8BitsPerByte = 6;
+constexpr uint32_t kUtf8Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+constexpr uint32_t kLastCodePoint = 0x10ffff, kFirstSurrogate = 0xd800, kLastSurrogate = 0xdfff;
+
 // Shut-down order.
 SDL_Surface** const kFreeOrder[] = {
     &boton_p,   &boton_p_2,  &boton_s,  &boton_s_2, &dialog,   &f_play,
@@ -191,27 +200,27 @@ Columns visibleColumns(int width, int room, TextCut cut)
 
 bool isUtf8(const char* text)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p)
+    for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p;)
     {
-        if (*p < 0x80)
+        if (*p < kUtf8Lead2)
         {
+            if (*p >= kUtf8Continuation)
+                return false; // a continuation byte without its lead
             ++p;
             continue;
         }
-        // The lead byte gives the length and the smallest code point of that length.
-        const int length = *p >= 0xf0 ? 4 : *p >= 0xe0 ? 3 : *p >= 0xc0 ? 2 : 0;
-        if (length == 0 || *p > 0xf4)
+        const int length = *p >= kUtf8Lead4 ? 4 : *p >= kUtf8Lead3 ? 3 : 2;
+        if (*p > kUtf8LastLead)
             return false;
-        uint32_t code = *p & (0x7f >> length);
+        uint32_t code = *p & (0x7f >> length); // the lead's own bits
         for (int i = 1; i < length; ++i)
         {
-            if ((p[i] & 0xc0) != 0x80)
+            if ((p[i] & kUtf8TagMask) != kUtf8Continuation) // also the terminator
                 return false;
-            code = code << 6 | (p[i] & 0x3f);
+            code = code << kUtf8BitsPerByte | (p[i] & ~kUtf8TagMask);
         }
-        const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < smallest[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
+        if (code < kUtf8Smallest[length] || code > kLastCodePoint ||
+            (code >= kFirstSurrogate && code <= kLastSurrogate))
             return false;
         p += length;
     }

@@ -273,16 +273,30 @@ std::string presetText(const std::vector<std::string>& paths)
     return text + kPresetAuthor + kPresetClosing;
 }
 
+// Presets that no save may replace: bits without write permission. The empty name
+// and a one-letter name are typed often.
+const char* const kReadOnlyPresets[] = {"presets/.trp", "presets/a.trp"};
+
 // The demo content plus junk in every folder. Short loops bring the control loop's
-// boundaries many times a second; a long 48 kHz loop is resampled on every load, so
-// boundaries come while it decodes. Capital initials keep the presets near the top
-// of a list that fills with saved presets.
+// boundaries many times a second; long loops are resampled on every load, so
+// boundaries come while they decode. Named pipes would block whoever opens them to
+// read. Capital initials keep the presets near the top of a list that fills with
+// saved presets.
 void addJunk()
 {
     addSampleJunk(kKitsFolder, 3000);
     addSampleJunk(kLoopsFolder, 2205);
     writeTone("loops/tiny loop.wav", kTestRate, 2, WavEncoding::S16, 300);
     writeTone("loops/long 48k loop.wav", 48000, 2, WavEncoding::S16, 4 * 48000);
+    writeTone("loops/longer 44k loop.wav", 44100, 2, WavEncoding::S16, 8 * 44100);
+    mkfifo("kits/pipe.wav", 0644);
+    mkfifo("loops/Pipe loop.wav", 0644);
+    for (const char* path : kReadOnlyPresets)
+    {
+        writeFile(path, presetText({"kits/pipe.wav", "/dev/stdin", "", "", "loops/Pipe loop.wav",
+                                    "", "", "loops/longer 44k loop.wav"}));
+        chmod(path, 0444);
+    }
     mkdir("presets/Sub folder", 0755);
     writeFile("presets/Empty.trp", "");
     writeFile("presets/Binary.trp", std::string("\0\xff\x01\n\n\x80junk\r\n\0", 14));
@@ -331,6 +345,8 @@ TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
     const std::set<std::string> kits = folderEntries(kKitsFolder),
                                 loops = folderEntries(kLoopsFolder),
                                 presets = folderEntries(kPresetFolder),
+                                readOnly = {readFile(kReadOnlyPresets[0]),
+                                            readFile(kReadOnlyPresets[1])},
                                 descriptors = folderEntries("/proc/self/fd");
     Rng rng(seed);
     const auto start = std::chrono::steady_clock::now();
@@ -347,8 +363,10 @@ TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
         return why.empty();
     };
 
-    // Preset loads and DEL print lines of their own; they would drown the report.
+    // Preset loads, DEL and failed saves print lines of their own; they would drown
+    // the report.
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     Events step = {screenKey(kPresetScreen)};
     while (failure.empty() && events < total)
     {
@@ -380,6 +398,7 @@ TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
         nextStep(rng, step);
     }
     testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     printf("soak: %ld events, %ld frames in %.1f s (%.0f events/s); %ld loads, %ld saves, "
@@ -398,6 +417,14 @@ TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
         EXPECT_TRUE(presets.count(name) ||
                     (typed != std::string::npos && name.substr(typed) == kPresetEnding))
             << name;
+    }
+
+    for (const char* path : kReadOnlyPresets)
+    {
+        EXPECT_TRUE(readOnly.count(readFile(path))) << path;
+        struct stat info = {};
+        stat(path, &info);
+        EXPECT_EQ(info.st_mode & 0777, 0444u) << path;
     }
 
     // Shut-down lets go of every sound; LeakSanitizer finds any that is not freed.

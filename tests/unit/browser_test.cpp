@@ -216,6 +216,13 @@ TEST_F(BrowserTest, TheLastPressedIndexOutlivesScrollTabsAndScreens)
 
 TEST_F(BrowserTest, NamesAreDrawnAsUtf8OrLatin1AndKeepInsideTheirArea)
 {
+    for (const char* utf8 : {"", "plain", "\xc3\xb1", "\xe2\x82\xac", "\xf4\x8f\xbf\xbf"})
+        EXPECT_TRUE(isUtf8(utf8)) << utf8;
+    // Latin-1 letters, a stray continuation, cut, overlong and surrogate sequences,
+    // a code point past U+10FFFF.
+    for (const char* other : {"\xf1", "\xe9t\xe9", "\x80", "\xc3", "\xe2\x82", "\xc0\xaf",
+                              "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80"})
+        EXPECT_FALSE(isUtf8(other)) << other;
     const std::string utf8 = "\xc3\xb1"
                              "and\xc3\xba_\xe2\x82\xac.wav"; // ñandú_€.wav
     const std::string latin1 = "\xf1"
