@@ -3,10 +3,11 @@
 # its own layer or a lower one, and the browser never includes the preset screens.
 #
 #   0  constants       app/layout.h, sound/mixer.h
-#   1  sound engine    sound/decode, slots, loops, mixer, preview
+#   1  sound engine    sound/decode, slots, loops, mixer, preview, regularfile
 #   2  platform        app/assets, app/shell.h, app/loop.h
 #   3  screens         sound/pads, browser/, preset/
-#   4  the shell       app/shell.cpp, app/loop.cpp, app/main.cpp, app/terminate.cpp
+#   4  the shell       app/shell.cpp, app/loop.cpp, app/progress, app/main.cpp,
+#                      app/terminate.cpp
 set -eu
 cd "$(dirname "$0")/.."
 
