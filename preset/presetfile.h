@@ -44,6 +44,5 @@ bool writePreset(const char* path);
 // Fills all eight slots from the file at path, each with its path, the display
 // name of its file name, its decoded sound and its flag, and prints the eight paths
 // on standard output. A file that cannot be opened, or is no regular file, leaves
-// every slot empty. The
-// caller has released the slots' old sounds.
+// every slot empty. The caller has released the slots' old sounds.
 void readPreset(const char* path);
