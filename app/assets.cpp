@@ -158,6 +158,7 @@ void loadAssets()
     setLayout();
     Mix_Volume(-1, volumen);
     Mix_ChannelFinished(channelDone);
+    Mix_SetPostMix(passMixed, nullptr);
     fuente = TTF_OpenFont(kFontPath, kFontSize);
     setStartingState();
 }

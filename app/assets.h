@@ -49,7 +49,7 @@ extern SDL_Rect r_dialog;           // load dialog
 extern int32_t volumen;
 
 // Loads the seventeen images (exits with status 3 on the first missing one), sets
-// the layout, the mixer volume and finished-callback, opens the font and gives
+// the layout, the mixer volume and finished and post-mix callbacks, opens the font and gives
 // every subsystem's state its starting value.
 void loadAssets();
 

@@ -1,5 +1,6 @@
 #include "tests/support/mixtap.h"
 
+#include "sound/loops.h"
 #include "tests/support/wav.h"
 
 #include <SDL/SDL_mixer.h>
@@ -15,8 +16,9 @@ constexpr int kStereo = 2;
 std::vector<int16_t> tap; // interleaved stereo, sized before the mixer writes
 std::atomic<int64_t> tapped{0};
 
-void record(void*, Uint8* stream, int len)
+void record(void* unused, Uint8* stream, int len)
 {
+    passMixed(unused, stream, len); // the mixer has one post-mix hook: the program's goes first
     const int64_t frames = len / int64_t(kStereo * sizeof(int16_t));
     const int64_t at = tapped;
     if ((at + frames) * kStereo <= int64_t(tap.size()))
