@@ -1,9 +1,10 @@
 // What the loop synchroniser and the one-shot pads sound like: the real mixer runs
-// its audio thread with the program's callback, every pass is tapped as mixed, and
-// the checks look only at where sounds start and stop relative to each other and
-// to the frame from which a main-thread action is heard.
+// its audio thread with the program's callbacks, every pass is tapped as mixed, and
+// the checks look at where sounds start and stop relative to each other and to the
+// frame from which a main-thread action is heard, or at every frame.
 #include "app/loop.h"
 #include "sound/loops.h"
+#include "sound/mixer.h"
 #include "sound/slots.h"
 #include "tests/support/mixtap.h"
 #include "tests/support/sdlenv.h"
@@ -11,11 +12,12 @@
 
 #include <SDL/SDL_mixer.h>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace
 {
-constexpr int64_t kPass = 256; // frames the mixer mixes at a time
+constexpr int64_t kPass = kMixerBuffer;
 constexpr int kControlFrames = 5000;
 constexpr int kTail = 300;
 
@@ -25,8 +27,10 @@ class HeardTest : public ProgramTest
     void SetUp() override
     {
         ProgramTest::SetUp();
-        startMixTap(kTestRate * 10);
+        startMixTap(tapFrames);
     }
+
+    int tapFrames = kTestRate * 10;
 
     // Writes a marked sound for the slot into loops/ and returns its path.
     static std::string marked(int slot, int frames, int tail = kTail)
@@ -59,7 +63,7 @@ void expectPeriod(const std::vector<int64_t>& boundaries, int64_t length)
 }
 
 // A loop switched on at `from`: silent until the first boundary after it, then
-// started within one mixing pass of every boundary until the stream ends.
+// started on every boundary until the stream ends.
 void expectStartsOnBoundaries(const std::vector<int16_t>& left, int slot, int64_t from,
                               const std::vector<int64_t>& boundaries)
 {
@@ -70,12 +74,23 @@ void expectStartsOnBoundaries(const std::vector<int16_t>& left, int slot, int64_
         if (boundary < from || boundary + kPass + kMarkFrames >= int64_t(left.size()))
             continue;
         ASSERT_LT(k, starts.size()) << "slot " << slot << " missed the boundary at " << boundary;
-        EXPECT_LT(std::llabs(starts[k] - boundary), kPass) << "slot " << slot << ", " << boundary;
+        EXPECT_EQ(starts[k], boundary) << "slot " << slot;
         ++k;
     }
     ASSERT_GT(k, 0u);
     EXPECT_GE(starts.front(), from) << "slot " << slot << " sounded before its first boundary";
 }
+
+// Mixes about eleven times faster than real time, so thousands of boundaries pass.
+class ExactTest : public HeardTest
+{
+  protected:
+    ExactTest()
+    {
+        diskDelayMs = 1;
+        tapFrames = kTestRate * 120;
+    }
+};
 } // namespace
 
 TEST_F(HeardTest, LoopsStartOnTheControlLoopsBoundariesAndStayInStep)
@@ -165,4 +180,21 @@ TEST_F(HeardTest, ReplacingTheSoundOfARunningLoopNeverStallsTheLoops)
     EXPECT_LE(*replaced, after + kPass) << "a boundary as soon as the new sound is stored";
     expectPeriod(std::vector<int64_t>(replaced, boundaries.end()), kNewControl);
     expectStartsOnBoundaries(left, 6, on1 + 1000, boundaries);
+}
+
+TEST_F(ExactTest, EveryLoopStartsOnTheFrameOfItsBoundaryAsTheRulesSay)
+{
+    std::vector<LoopAction> script = playLoopSets({331, 577, 1009, 1999}, 60000);
+    const std::vector<LoopAction> shortLoops = playLoopSets({131, 97, 211, 1999}, 10000);
+    script.insert(script.end(), shortLoops.begin(), shortLoops.end());
+    heard();
+    const std::vector<int16_t> stream = tappedStream();
+    const std::vector<int16_t> ideal = idealLoopStream(script, int64_t(stream.size() / 2));
+    const std::vector<int64_t> wrong = differingFrames(stream, ideal);
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " frames differ, the first " << wrong.front();
+    EXPECT_EQ(audioThreadAllocations(), 0) << "the callbacks allocate nothing";
+    size_t starts = 0;
+    for (int slot = kFirstLoopSlot; slot < kSlotCount; ++slot)
+        starts += loopStarts(leftChannel(ideal), slot).size();
+    printf("%zu loop starts in %zu frames\n", starts, stream.size() / 2);
 }

@@ -1,4 +1,5 @@
-// Marked test sounds and the mixed stream as the mixer produced it.
+// Marked test sounds, the mixed stream as the mixer produced it, and the stream the
+// loop synchroniser's rules give.
 //
 // Every slot's test sound holds a level of its own, a power of two, so the level of
 // the mix tells which slots sound in each frame; a short silent head marks where a
@@ -30,11 +31,16 @@ std::vector<Span> soundSpans(const std::vector<int16_t>& left, int slot);
 // so the audio thread allocates nothing. Call after the mixer is open.
 void startMixTap(int maxFrames);
 
+// Allocations through operator new on the audio thread, from the tap's first pass on.
+long audioThreadAllocations();
+
 // Frames mixed so far. Read under the audio lock it is the exact frame from which
 // a channel started now is heard.
 int64_t mixPosition();
 
-// Left channel of everything tapped; call once the mixer is closed.
+// Everything tapped, interleaved stereo, and its left channel; call once the mixer
+// is closed or under the audio lock.
+std::vector<int16_t> tappedStream();
 std::vector<int16_t> tappedLeft();
 
 // Whether the disk driver's capture ends with exactly the tapped stream, all of
@@ -56,3 +62,40 @@ int64_t atFrame(int64_t frame, Action action)
     SDL_UnlockAudio();
     return at;
 }
+
+// A loop sound for slot 4-7 without a silent head: its first and last frames carry
+// markers of their own in the left channel, bit slot - 4 and bit slot.
+std::vector<int16_t> edgeMarkedLoop(int slot, int frames);
+
+// Frames where the slot's edge-marked loop starts in a mixed left channel.
+std::vector<int64_t> loopStarts(const std::vector<int16_t>& left, int slot);
+
+// A main-thread action on loop 0-3, heard from `frame` on: a press of its pad or,
+// with a sound, its slot given that sound.
+struct LoopAction
+{
+    int64_t frame;
+    int loop;
+    std::vector<int16_t> sound;
+};
+
+// Gives the loop's slot an edge-marked sound of `frames` frames, or presses its pad,
+// under the audio lock once at least `frame` frames are mixed; keeps the action and
+// returns the frame from which it is heard.
+int64_t giveLoopSound(std::vector<LoopAction>* script, int loop, int frames, int64_t frame);
+int64_t pressLoop(std::vector<LoopAction>* script, int loop, int64_t frame);
+
+// Plays edge-marked loops of the four lengths through the started program: each set
+// of two, three and four loops with each loop in turn as the control loop, the others
+// switched on while it runs; in sets of three a running loop's slot re-assigned, in
+// sets of four the control loop's, and in every set the control loop switched off,
+// each at some frame of a pass. Every loop is off at the end. Odd, unrelated lengths
+// put the boundaries on every frame of a pass. Returns the actions as heard.
+std::vector<LoopAction> playLoopSets(std::vector<int> lengths, int64_t phaseFrames);
+
+// The frames in which two interleaved stereo streams differ, over the shorter one.
+std::vector<int64_t> differingFrames(const std::vector<int16_t>& a, const std::vector<int16_t>& b);
+
+// The stereo stream of `frames` frames that the rules of the loop synchroniser give
+// for the actions, exact to the frame, from a start with every loop off and empty.
+std::vector<int16_t> idealLoopStream(const std::vector<LoopAction>& script, int64_t frames);
