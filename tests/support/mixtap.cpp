@@ -20,11 +20,12 @@ std::vector<int16_t> tap; // interleaved stereo, sized before the mixer writes
 std::atomic<int64_t> tapped{0};
 thread_local bool onAudioThread = false;
 std::atomic<long> audioAllocations{0};
+void (*programPostMix)(void*, Uint8*, int);
 
 void record(void* unused, Uint8* stream, int len)
 {
     onAudioThread = true;
-    passMixed(unused, stream, len); // the mixer has one post-mix hook: the program's goes first
+    programPostMix(unused, stream, len);
     const int64_t frames = len / int64_t(kStereo * sizeof(int16_t));
     const int64_t at = tapped;
     if ((at + frames) * kStereo <= int64_t(tap.size()))
@@ -96,9 +97,10 @@ std::vector<int64_t> soundStarts(const std::vector<int16_t>& left, int slot)
     return starts;
 }
 
-void startMixTap(int maxFrames)
+void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int))
 {
     SDL_LockAudio();
+    programPostMix = programHook;
     tap.assign(size_t(maxFrames) * kStereo, 0);
     tapped = 0;
     audioAllocations = 0;

@@ -6,6 +6,8 @@
 // sound starts, so a restart shows even when a sound follows itself.
 #pragma once
 
+#include "sound/loops.h"
+
 #include <SDL/SDL.h>
 #include <cstdint>
 #include <string>
@@ -28,8 +30,10 @@ struct Span
 std::vector<Span> soundSpans(const std::vector<int16_t>& left, int slot);
 
 // Records every mixing pass from the mixer's post-mix hook into room made beforehand,
-// so the audio thread allocates nothing. Call after the mixer is open.
-void startMixTap(int maxFrames);
+// so the audio thread allocates nothing. The mixer has one post-mix hook, so the tap
+// runs the program's, passMixed or the stand-in given, before it records. Call after
+// the mixer is open.
+void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int) = passMixed);
 
 // Allocations through operator new on the audio thread, from the tap's first pass on.
 long audioThreadAllocations();
