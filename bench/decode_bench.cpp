@@ -2,6 +2,7 @@
 // leaves, and the memory that loading a preset's eight files takes at its peak.
 #include "bench/bench.h"
 #include "sound/decode.h"
+#include "sound/mixer.h"
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
 
@@ -20,13 +21,12 @@ constexpr int kSeconds = 10; // length of the file decoded for speed
 constexpr int kRuns = 10;
 constexpr int kPresetWords = 3; // the preset header's words before the eight paths
 constexpr int kPresetSlots = 8;
-constexpr int kMixerBuffer = 256;
 
-void openMixer()
+void openDummyMixer()
 {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SDL_Init(SDL_INIT_AUDIO);
-    Mix_OpenAudio(kTestRate, AUDIO_S16LSB, 2, kMixerBuffer);
+    openMixer();
 }
 
 void closeMixer()
@@ -51,7 +51,7 @@ void timeDecode(const char* label, const WavSpec& spec)
 
 void decodeSpeed()
 {
-    openMixer();
+    openDummyMixer();
     timeDecode("22.05 kHz 16-bit stereo (mixer's loader)",
                {kTestRate, 2, WavEncoding::S16, WavLayout::Plain});
     timeDecode("44.1 kHz 16-bit stereo (libsndfile, soxr)",
@@ -82,7 +82,7 @@ void aliasLevel(const char* label, int rate, double tone, double alias)
 
 void aliasing()
 {
-    openMixer();
+    openDummyMixer();
     aliasLevel("15 kHz tone at 44.1 kHz: alias at 7050 Hz", 44100, 15000, kTestRate - 15000);
     aliasLevel("3 kHz tone at 11025 Hz: image at 8025 Hz", 11025, 3000, 11025 - 3000);
     closeMixer();
@@ -155,7 +155,7 @@ std::vector<std::string> presetPaths(const std::string& stage, const char* prese
 
 void loadingMemory()
 {
-    openMixer();
+    openDummyMixer();
     measureLoading("demo preset", presetPaths(PADBOX_TEST_STAGE, "presets/demo.trp"));
 
     // A preset of four one-second kit hits at 44.1 kHz 16-bit and four four-second

@@ -1,4 +1,4 @@
-// The mixer's output format and the arguments of a play.
+// The mixer: its output format, opening and closing it, and its program-wide settings.
 //
 // The format is the one every part of padbox agrees on: the decoder converts to it,
 // the demo content is written in it, and the tests read captured audio in it.
@@ -18,3 +18,17 @@ constexpr int kMixerFrameBytes = 2 * kMixerChannels;
 // Arguments of a channel play: the sound once, with no time limit.
 constexpr int kPlayOnce = 0;
 constexpr int kNoTimeLimit = -1;
+
+// Volume given to every mixer channel; above the mixer's maximum, so full volume.
+extern int32_t volumen;
+
+// Opens the audio device in the format above. Start-up goes on without sound when
+// the device cannot be opened.
+void openMixer();
+
+// Every channel at volumen, and the loop synchroniser's channel-finished and
+// post-mix callbacks.
+void setUpMixer();
+
+// Closes the audio device.
+void closeMixer();

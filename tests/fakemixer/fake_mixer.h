@@ -1,8 +1,9 @@
-// A recording stand-in for the mixer calls of the slot table and the loop
-// synchroniser, and for the sound decoder. It keeps which channels play and reports
-// ends to channelDone the way SDL_mixer 1.2 does: a halt or a new play on a sounding
-// channel reports the end first, while the channel still counts as playing. It counts
-// frames in passes of the mixer's size and ends each pass with the post-mix hook.
+// A recording stand-in for the mixer calls of the slot table, the loop synchroniser
+// and the mixer set-up, and for the sound decoder. It keeps which channels play and
+// reports ends to the channel-finished hook the way SDL_mixer 1.2 does: a halt or a
+// new play on a sounding channel reports the end first, while the channel still
+// counts as playing. It counts frames in passes of the mixer's size and ends each
+// pass with the post-mix hook.
 #pragma once
 
 #include <functional>
@@ -27,7 +28,8 @@ extern bool playing[kFakeChannels]; // the channel sounds
 // the main thread decodes.
 extern std::function<void()> duringNextDecode;
 
-// Fresh channels, no calls, no hook.
+// Fresh channels, no calls, no hooks: ends are reported to the channel-finished hook
+// and passes end with the post-mix hook that the program registers.
 void resetFakeMixer();
 void clearMixerCalls();
 

@@ -1,6 +1,7 @@
 // The mixer calls of the loop synchroniser and the slot table, in order, against a
 // recording stand-in for the mixer.
 #include "sound/loops.h"
+#include "sound/mixer.h"
 #include "sound/slots.h"
 #include "tests/fakemixer/fake_mixer.h"
 
@@ -18,7 +19,7 @@ class LoopCallsTest : public ::testing::Test
     void SetUp() override
     {
         resetFakeMixer();
-        Mix_SetPostMix(passMixed, nullptr);
+        setUpMixer(); // the program's own registration of its callbacks
         resetLoops();
         for (int s = 0; s < kSlotCount; ++s)
         {
