@@ -102,15 +102,16 @@ void reportCost(const std::string& name, std::vector<double> micros)
 }
 
 // Plays the sets of loops and compares every frame heard with the rules' stream.
-void loopSets(const std::string& scenario, const std::vector<int>& lengths, int64_t phaseFrames)
+void loopSets(const LoopSetRun& run)
 {
+    const std::string scenario = run.name;
     resetLoops();
     timings = {};
     for (auto* each : {&timings.boundaries, &timings.passesWithStarts, &timings.passes})
         each->reserve(kTimed);
     Mix_ChannelFinished(timedChannelDone);
     startMixTap(kTapFrames, timedPassMixed);
-    const std::vector<LoopAction> script = playLoopSets(lengths, phaseFrames);
+    const std::vector<LoopAction> script = playLoopSets(run.lengths, run.phaseFrames);
     SDL_LockAudio();
     const std::vector<int16_t> heard = tappedStream();
     Mix_ChannelFinished(channelDone);
@@ -181,8 +182,8 @@ void padFrames()
 void soundBench()
 {
     Program program;
-    loopSets("2-4 loops", {331, 577, 1009, 1999}, 60000);
-    loopSets("loops under a pass", {131, 97, 211, 1999}, 10000);
+    for (const LoopSetRun& run : kLoopSetRuns)
+        loopSets(run);
     padFrames();
 }
 

@@ -184,9 +184,12 @@ TEST_F(HeardTest, ReplacingTheSoundOfARunningLoopNeverStallsTheLoops)
 
 TEST_F(ExactTest, EveryLoopStartsOnTheFrameOfItsBoundaryAsTheRulesSay)
 {
-    std::vector<LoopAction> script = playLoopSets({331, 577, 1009, 1999}, 60000);
-    const std::vector<LoopAction> shortLoops = playLoopSets({131, 97, 211, 1999}, 10000);
-    script.insert(script.end(), shortLoops.begin(), shortLoops.end());
+    std::vector<LoopAction> script;
+    for (const LoopSetRun& run : kLoopSetRuns)
+    {
+        const std::vector<LoopAction> played = playLoopSets(run.lengths, run.phaseFrames);
+        script.insert(script.end(), played.begin(), played.end());
+    }
     heard();
     const std::vector<int16_t> stream = tappedStream();
     const std::vector<int16_t> ideal = idealLoopStream(script, int64_t(stream.size() / 2));

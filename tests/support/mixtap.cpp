@@ -172,6 +172,9 @@ int64_t pressLoop(std::vector<LoopAction>* script, int loop, int64_t frame)
     return script->back().frame;
 }
 
+const LoopSetRun kLoopSetRuns[2] = {{"2-4 loops", {331, 577, 1009, 1999}, 60000},
+                                    {"loops under a pass", {131, 97, 211, 1999}, 10000}};
+
 std::vector<LoopAction> playLoopSets(std::vector<int> lengths, int64_t phaseFrames)
 {
     constexpr int kLonger = 256; // a re-assigned slot's sound: still odd, a pass longer

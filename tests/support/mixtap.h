@@ -97,6 +97,16 @@ int64_t pressLoop(std::vector<LoopAction>* script, int loop, int64_t frame);
 // put the boundaries on every frame of a pass. Returns the actions as heard.
 std::vector<LoopAction> playLoopSets(std::vector<int> lengths, int64_t phaseFrames);
 
+// The runs of playLoopSets that the tests and the benchmark make: loops longer than a
+// pass, and loops mostly shorter, which can meet two boundaries in one pass.
+struct LoopSetRun
+{
+    const char* name;
+    std::vector<int> lengths;
+    int64_t phaseFrames;
+};
+extern const LoopSetRun kLoopSetRuns[2];
+
 // The frames in which two interleaved stereo streams differ, over the shorter one.
 std::vector<int64_t> differingFrames(const std::vector<int16_t>& a, const std::vector<int16_t>& b);
 
