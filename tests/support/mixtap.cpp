@@ -137,14 +137,6 @@ bool captureEndsWithTap(const std::vector<int16_t>& capture)
            std::equal(tap.begin(), tap.begin() + n, capture.end() - n);
 }
 
-std::vector<int16_t> edgeMarkedLoop(int slot, int frames)
-{
-    std::vector<int16_t> sound = constantStereo(frames, int16_t(1 << (kLevelShift + slot)));
-    sound.front() |= int16_t(1 << (slot - kFirstLoopSlot));
-    sound[sound.size() - kStereo] |= int16_t(1 << slot);
-    return sound;
-}
-
 std::vector<int64_t> loopStarts(const std::vector<int16_t>& left, int slot)
 {
     std::vector<int64_t> starts;
@@ -159,7 +151,9 @@ int64_t giveLoopSound(std::vector<LoopAction>* script, int loop, int frames, int
     const int slot = kFirstLoopSlot + loop;
     const std::string path =
         "loops/edge" + std::to_string(slot) + "_" + std::to_string(frames) + ".wav";
-    std::vector<int16_t> sound = edgeMarkedLoop(slot, frames);
+    std::vector<int16_t> sound = constantStereo(frames, int16_t(1 << (kLevelShift + slot)));
+    sound.front() |= int16_t(1 << (slot - kFirstLoopSlot)); // first frame, left
+    sound[sound.size() - kStereo] |= int16_t(1 << slot);    // last frame, left
     writeWav16(path, sound, kStereo);
     const int64_t at = atFrame(frame, [&] { assignSlot(slot, path.c_str(), "edge"); });
     script->push_back({at, loop, sound});
@@ -229,10 +223,16 @@ std::vector<int16_t> idealLoopStream(const std::vector<LoopAction>& script, int6
                 sounds[i] = action->sound; // the old sound stops when it is freed
                 next[i] = -1;
             }
-            else if (!on[i] && control < 0)
-                on[i] = running[i] = true, control = i, next[i] = 0;
             else if (!on[i])
-                on[i] = true; // queued for the next boundary
+            {
+                on[i] = true; // queued for the next boundary, unless no loop is in control
+                if (control < 0)
+                {
+                    control = i;
+                    running[i] = true;
+                    next[i] = 0;
+                }
+            }
             else
             {
                 on[i] = running[i] = false;
@@ -246,10 +246,12 @@ std::vector<int16_t> idealLoopStream(const std::vector<LoopAction>& script, int6
             }
         }
         // The control loop's channel fell silent: a boundary, on this very frame.
-        if (control >= 0 && next[control] < 0)
-            for (int i = 0; i < kLoopCount; ++i)
-                if (on[i])
-                    running[i] = true, next[i] = 0;
+        const bool boundary = control >= 0 && next[control] < 0;
+        for (int i = 0; boundary && i < kLoopCount; ++i)
+        {
+            running[i] = on[i] || running[i];
+            next[i] = on[i] ? 0 : next[i];
+        }
         for (int i = 0; i < kLoopCount; ++i)
         {
             if (next[i] < 0)

@@ -67,10 +67,6 @@ int64_t atFrame(int64_t frame, Action action)
     return at;
 }
 
-// A loop sound for slot 4-7 without a silent head: its first and last frames carry
-// markers of their own in the left channel, bit slot - 4 and bit slot.
-std::vector<int16_t> edgeMarkedLoop(int slot, int frames);
-
 // Frames where the slot's edge-marked loop starts in a mixed left channel.
 std::vector<int64_t> loopStarts(const std::vector<int16_t>& left, int slot);
 
@@ -83,9 +79,10 @@ struct LoopAction
     std::vector<int16_t> sound;
 };
 
-// Gives the loop's slot an edge-marked sound of `frames` frames, or presses its pad,
-// under the audio lock once at least `frame` frames are mixed; keeps the action and
-// returns the frame from which it is heard.
+// Gives the loop's slot an edge-marked sound of `frames` frames (the slot's level
+// with no silent head, its first and last frames marked in the left channel by bits
+// slot - 4 and slot), or presses its pad, under the audio lock once at least `frame`
+// frames are mixed; keeps the action and returns the frame from which it is heard.
 int64_t giveLoopSound(std::vector<LoopAction>* script, int loop, int frames, int64_t frame);
 int64_t pressLoop(std::vector<LoopAction>* script, int loop, int64_t frame);
 
