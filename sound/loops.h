@@ -5,13 +5,15 @@
 // The main thread changes them only under the audio lock, so a boundary never sees
 // a switch half done.
 //
-// The mixer mixes its channels one after another through each pass, so a loop
-// started from channelDone would be heard from the start of that pass or of the
+// The mixer mixes its channels one after another through each 256-frame pass, so a
+// loop started from channelDone would be heard from the start of that pass or of the
 // next, not from the boundary's frame. channelDone therefore restarts only the
-// control loop (the mixer carries that one on from the very frame) and marks the
-// others; passMixed, once the pass is mixed, mixes their first frames into it from
-// the boundary on and lets their channels play the rest of the pass, a view into
-// the slot's sound, from the next pass.
+// control loop, which the mixer carries on from that very frame, and marks the
+// others; the boundary's frame follows from the frames mixed so far and the control
+// loop's length. passMixed, once the pass is mixed, adds each marked loop's first
+// frames to it from the boundary's frame on, and has the loop's channel play the
+// rest from the next pass on through a view: a chunk that points into the slot's
+// sound and ends where the control loop's pass ends.
 #pragma once
 
 #include <SDL/SDL_mixer.h>
