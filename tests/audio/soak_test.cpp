@@ -288,7 +288,7 @@ void addJunk()
     addSampleJunk(kLoopsFolder, 2205);
     writeTone("loops/tiny loop.wav", kTestRate, 2, WavEncoding::S16, 300);
     writeTone("loops/long 48k loop.wav", 48000, 2, WavEncoding::S16, 4 * 48000);
-    writeTone("loops/longer 44k loop.wav", 44100, 2, WavEncoding::S16, 8 * 44100);
+    writeTone("loops/longer 44k loop.wav", 44100, 2, WavEncoding::S16, 5 * 44100);
     mkfifo("kits/pipe.wav", 0644);
     mkfifo("loops/Pipe loop.wav", 0644);
     for (const char* path : kReadOnlyPresets)

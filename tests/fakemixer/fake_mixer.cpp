@@ -191,6 +191,13 @@ int Mix_OpenAudio(int, Uint16, int, int)
 
 void Mix_CloseAudio() {}
 
+// The stand-in opens every time, so no reason is ever asked for.
+char* SDL_GetError()
+{
+    static char none[] = "";
+    return none;
+}
+
 int Mix_HaltChannel(int channel)
 {
     record("halt " + std::to_string(channel));
