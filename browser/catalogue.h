@@ -2,11 +2,11 @@
 // shared by the preset screen and the sample browser.
 #pragma once
 
+#include "app/layout.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-constexpr int kVisibleRows = 12;
 
 // The folders the catalogue lists, relative to the working directory; each is also
 // the prefix of the paths built from its entries.

@@ -54,7 +54,7 @@ class PadsTest : public ProgramTest
         SDL_Surface* bare = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
         asignados[slot] = 1;
         draw();
-        const SDL_Rect at = padNamePoint(pad);
+        const Point at = padNamePoint(pad);
         int ink = 0;
         for (int y = at.y; y < std::min(at.y + 12, kScreenHeight); ++y)
             for (int x = at.x; x < at.x + 40; ++x)
