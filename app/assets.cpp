@@ -30,7 +30,7 @@ TTF_Font* fuente;
 
 SDL_Rect p_rect;
 SDL_Rect bp1, bp2, bp3, bp4;
-SDL_Rect btn_sampler[4];
+SDL_Rect btn_sampler[kPadCount];
 SDL_Rect r_s, r_l;
 SDL_Rect r_caja;
 SDL_Rect r_caja_sample;
@@ -115,29 +115,23 @@ void loadImages()
     }
 }
 
-SDL_Rect rect(Sint16 x, Sint16 y, Uint16 w, Uint16 h)
-{
-    return SDL_Rect{x, y, w, h};
-}
-
 void setLayout()
 {
-    p_rect = rect(0, 0, kScreenWidth, kScreenHeight);
-    bp1 = rect(10, 10, 140, 100);
-    bp2 = rect(170, 10, 140, 100);
-    bp3 = rect(10, 130, 140, 100);
-    bp4 = rect(170, 130, 140, 100);
-    btn_sampler[0] = bp1;
-    btn_sampler[1] = bp2;
-    btn_sampler[2] = bp3;
-    btn_sampler[3] = bp4;
-    r_s = rect(3, 4, 118, 18);
-    r_l = rect(184, 4, 87, 18);
-    r_caja = rect(0, 0, 241, 17);
-    r_caja_sample = rect(0, 0, 51, 21);
-    r_caja_asignado = rect(0, 0, 48, 17);
-    r_teclas = rect(4, 40, 312, 130);
-    r_dialog = rect(23, 54, 260, 116);
+    p_rect = rectOf(kScreenBox);
+    SDL_Rect* const pads[kPadCount] = {&bp1, &bp2, &bp3, &bp4};
+    for (int k = 0; k < kPadCount; ++k)
+    {
+        *pads[k] = rectOf(kPadBoxes[k]);
+        btn_sampler[k] = rectOf(kPadBoxes[k]);
+    }
+    r_s = rectOf(kKitsHighlight);
+    r_l = rectOf(kLoopsHighlight);
+    // Placed when drawn; the hover bar starts at the corner until the pointer moves.
+    r_caja = rectOf(extentOf(kHoverBar));
+    r_caja_sample = rectOf(extentOf(kSlotCursor));
+    r_caja_asignado = rectOf(extentOf(kSlotMarker));
+    r_teclas = rectOf(kKeyboardPanel);
+    r_dialog = rectOf(kDialogBox);
 }
 } // namespace
 
@@ -162,32 +156,41 @@ void freeAssets()
     TTF_Quit();
 }
 
+SDL_Rect rectOf(Box b)
+{
+    return SDL_Rect{static_cast<Sint16>(b.x0), static_cast<Sint16>(b.y0),
+                    static_cast<Uint16>(width(b)), static_cast<Uint16>(height(b))};
+}
+
+Box boxOf(const SDL_Rect& r)
+{
+    return Box{r.x, r.y, r.x + r.w - 1, r.y + r.h - 1};
+}
+
 void drawImage(SDL_Surface* image, const SDL_Rect& at)
 {
     SDL_Rect where = at;
     SDL_UpperBlit(image, nullptr, screen, &where);
 }
 
-void drawText(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8_t r, uint8_t g,
-              uint8_t b)
+void drawText(SDL_Surface* target, const char* text, Point at, Rgb colour)
 {
-    drawTextIn(target, text, x, y, r, g, b, INT_MAX, TextCut::KeepStart);
+    drawTextIn(target, text, at, colour, INT_MAX, kKeepStart);
 }
 
-void drawTextIn(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8_t r, uint8_t g,
-                uint8_t b, int room, TextCut cut)
+void drawTextIn(SDL_Surface* target, const char* text, Point at, Rgb colour, int room, TextCut cut)
 {
     if (!target || !text || !fuente)
         return;
-    SDL_Color colour = {r, g, b, 0};
-    SDL_Surface* rendered = isUtf8(text) ? TTF_RenderUTF8_Blended(fuente, text, colour)
-                                         : TTF_RenderText_Blended(fuente, text, colour);
+    SDL_Color sdlColour = {colour.r, colour.g, colour.b, 0};
+    SDL_Surface* rendered = isUtf8(text) ? TTF_RenderUTF8_Blended(fuente, text, sdlColour)
+                                         : TTF_RenderText_Blended(fuente, text, sdlColour);
     if (!rendered)
         return;
     const Columns shown = visibleColumns(rendered->w, room, cut);
     SDL_Rect part = {static_cast<Sint16>(shown.first), 0, static_cast<Uint16>(shown.count),
                      static_cast<Uint16>(rendered->h)};
-    SDL_Rect where = {x, y, 0, 0};
+    SDL_Rect where = {static_cast<Sint16>(at.x), static_cast<Sint16>(at.y), 0, 0};
     SDL_UpperBlit(rendered, &part, target, &where);
     SDL_FreeSurface(rendered);
 }
@@ -195,7 +198,7 @@ void drawTextIn(SDL_Surface* target, const char* text, int16_t x, int16_t y, uin
 Columns visibleColumns(int width, int room, TextCut cut)
 {
     const int count = std::max(0, std::min(width, room));
-    return {cut == TextCut::KeepEnd ? width - count : 0, count};
+    return {cut == kKeepEnd ? width - count : 0, count};
 }
 
 bool isUtf8(const char* text)
@@ -225,4 +228,10 @@ bool isUtf8(const char* text)
         p += length;
     }
     return true;
+}
+
+void fillBox(SDL_Surface* target, Box area, Rgb colour)
+{
+    SDL_Rect where = rectOf(area);
+    SDL_FillRect(target, &where, SDL_MapRGB(target->format, colour.r, colour.g, colour.b));
 }

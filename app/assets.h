@@ -1,12 +1,12 @@
 // Images, layout rectangles, the program font and text drawing.
 #pragma once
 
+#include "app/layout.h"
+
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>
 #include <cstdint>
 
-constexpr int kScreenWidth = 320;
-constexpr int kScreenHeight = 240;
 constexpr int kScreenDepth = 16;
 constexpr int kFontSize = 12;
 
@@ -34,16 +34,20 @@ extern SDL_Surface* caja_p;
 // The program font at size 12; null when it cannot be opened, and then no text shows.
 extern TTF_Font* fuente;
 
-// Layout rectangles, set by loadAssets.
-extern SDL_Rect p_rect;             // backgrounds
-extern SDL_Rect bp1, bp2, bp3, bp4; // pad image positions
-extern SDL_Rect btn_sampler[4];     // pad hit boxes
-extern SDL_Rect r_s, r_l;           // kits and loops tab highlights
-extern SDL_Rect r_caja;             // list hover bar, moved by pointer motion
-extern SDL_Rect r_caja_sample;      // selected-slot marker, placed when drawn
-extern SDL_Rect r_caja_asignado;    // assigned-slot markers, placed when drawn
-extern SDL_Rect r_teclas;           // on-screen keyboard
-extern SDL_Rect r_dialog;           // load dialog
+// Layout rectangles, set by loadAssets from the boxes of the layout.
+extern SDL_Rect p_rect;                 // backgrounds
+extern SDL_Rect bp1, bp2, bp3, bp4;     // pad image positions
+extern SDL_Rect btn_sampler[kPadCount]; // pad hit boxes
+extern SDL_Rect r_s, r_l;               // kits and loops tab highlights
+extern SDL_Rect r_caja;                 // list hover bar, moved by pointer motion
+extern SDL_Rect r_caja_sample;          // selected-slot marker, placed when drawn
+extern SDL_Rect r_caja_asignado;        // assigned-slot markers, placed when drawn
+extern SDL_Rect r_teclas;               // on-screen keyboard
+extern SDL_Rect r_dialog;               // load dialog
+
+// A layout box as an SDL rectangle, and back.
+SDL_Rect rectOf(Box b);
+Box boxOf(const SDL_Rect& r);
 
 // Loads the seventeen images (exits with status 3 on the first missing one), sets
 // the layout and opens the font.
@@ -55,22 +59,20 @@ void freeAssets();
 // Draws a whole image with its top-left corner at the rectangle's x and y.
 void drawImage(SDL_Surface* image, const SDL_Rect& at);
 
-// Draws text in the program font, anti-aliased, top-left at (x, y): as UTF-8 when
-// its bytes are valid UTF-8, as Latin-1 otherwise. Draws nothing without a target, a
+// Draws text in the program font, anti-aliased, top-left at `at`: as UTF-8 when its
+// bytes are valid UTF-8, as Latin-1 otherwise. Draws nothing without a target, a
 // text or a font.
-void drawText(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8_t r, uint8_t g,
-              uint8_t b);
+void drawText(SDL_Surface* target, const char* text, Point at, Rgb colour);
 
 // Which part of a text wider than its room shows: its start, or its end.
-enum class TextCut
+enum TextCut
 {
-    KeepStart,
-    KeepEnd,
+    kKeepStart,
+    kKeepEnd,
 };
 
-// drawText within `room` pixels from x.
-void drawTextIn(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8_t r, uint8_t g,
-                uint8_t b, int room, TextCut cut);
+// drawText within `room` pixels from at.x.
+void drawTextIn(SDL_Surface* target, const char* text, Point at, Rgb colour, int room, TextCut cut);
 
 // The columns of a text `width` pixels wide that show in `room` pixels.
 struct Columns
@@ -82,3 +84,6 @@ Columns visibleColumns(int width, int room, TextCut cut);
 // Whether the bytes are valid UTF-8: no stray, missing, overlong or surrogate
 // sequences, nothing past U+10FFFF.
 bool isUtf8(const char* text);
+
+// Fills the area with one colour.
+void fillBox(SDL_Surface* target, Box area, Rgb colour);

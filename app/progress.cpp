@@ -17,48 +17,26 @@ namespace
 constexpr Uint32 kFirstBoxMs = 200; // a frame missing this long brings the box
 constexpr Uint32 kBoxEveryMs = 50;  // then it is drawn again this often
 
-// Inside the box: the file on one line, the bar under it.
-constexpr int kInset = 8;
-constexpr int16_t kTextY = kProgressBox.y + 10;
-constexpr int16_t kBarY = kProgressBox.y + 34;
-constexpr Uint16 kBarHeight = 10;
-constexpr int kRoom = kProgressBox.w - 2 * kInset;
 const char kLoading[] = "Loading ";
-
-struct Colour
-{
-    uint8_t r, g, b;
-};
-constexpr Colour kEdge = {78, 168, 214};
-constexpr Colour kPanel = {21, 25, 36};
-constexpr Colour kWell = {8, 9, 14};
-constexpr Colour kAmber = {255, 178, 52};
-constexpr Colour kText = {226, 232, 242};
 
 bool boxShown; // a progress box is on the screen since the last frame
 
-void fill(SDL_Rect area, Colour colour)
-{
-    SDL_FillRect(screen, &area, SDL_MapRGB(screen->format, colour.r, colour.g, colour.b));
-}
-
-SDL_Rect inset(SDL_Rect area, int by)
-{
-    return {static_cast<Sint16>(area.x + by), static_cast<Sint16>(area.y + by),
-            static_cast<Uint16>(area.w - 2 * by), static_cast<Uint16>(area.h - 2 * by)};
-}
-
+// The box's outline, face, the file's path and the bar, over the current screen.
 void drawBox(const char* path, double done)
 {
     drawScreen();
-    fill(kProgressBox, kEdge);
-    fill(inset(kProgressBox, 1), kPanel);
+    fillBox(screen, kProgressBox, kEdge);
+    fillBox(screen,
+            {kProgressBox.x0 + 1, kProgressBox.y0 + 1, kProgressBox.x1 - 1, kProgressBox.y1 - 1},
+            kPanel);
     const std::string line = kLoading + std::string(path);
-    drawTextIn(screen, line.c_str(), kProgressBox.x + kInset, kTextY, kText.r, kText.g, kText.b,
-               kRoom, TextCut::KeepStart);
-    const SDL_Rect bar = {static_cast<Sint16>(kProgressBox.x + kInset), kBarY, kRoom, kBarHeight};
-    fill(bar, kWell);
-    fill({bar.x, bar.y, static_cast<Uint16>(barFill(done, kRoom)), bar.h}, kAmber);
+    drawTextIn(screen, line.c_str(), kProgressTextAt, kText, width(kProgressBar), kKeepStart);
+    fillBox(screen, kProgressBar, kWell);
+    const int filled = barFill(done, width(kProgressBar));
+    if (filled > 0)
+        fillBox(screen,
+                {kProgressBar.x0, kProgressBar.y0, kProgressBar.x0 + filled - 1, kProgressBar.y1},
+                kAmber);
     SDL_Flip(screen);
 }
 

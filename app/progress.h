@@ -9,9 +9,6 @@
 #include <SDL/SDL.h>
 #include <cstdint>
 
-// Where the progress box is drawn over the screen.
-constexpr SDL_Rect kProgressBox = {30, 92, 260, 56};
-
 // A quit request came while long work ran: the work stops at the file it is on and
 // every later decode gives nothing at once, so the main loop can end.
 extern bool quitDuringWork;

@@ -1,6 +1,7 @@
 #include "preset/presetscreen.h"
 
 #include "app/assets.h"
+#include "app/layout.h"
 #include "app/loop.h"
 #include "app/shell.h"
 #include "browser/browser.h"
@@ -22,20 +23,6 @@ uint8_t loop_win;
 
 namespace
 {
-constexpr int32_t kScrollLeft = 299;
-constexpr int32_t kScrollUpTop = 32, kScrollUpBottom = 51;
-constexpr int32_t kScrollDownTop = 190, kScrollDownBottom = 210;
-constexpr int32_t kKeyboardButtonLeft = 207, kKeyboardButtonTop = 219;
-constexpr int32_t kLoadLeft = 2, kLoadRight = 100, kLoadTop = 219, kLoadBottom = 238;
-constexpr int16_t kNameX = 14, kNameY = 150;
-constexpr int kNameRoom = 305 - kNameX + 1; // the field runs to x = 311, with a margin
-constexpr uint8_t kWhite = 255;
-// A failed save's reason, in amber over the panel's own hint beside DEL.
-constexpr SDL_Rect kReasonArea = {8, 124, 180, 20};
-constexpr int16_t kReasonX = 10, kReasonY = 126;
-constexpr uint8_t kPanelRed = 21, kPanelGreen = 25, kPanelBlue = 36;
-constexpr uint8_t kReasonRed = 255, kReasonGreen = 178, kReasonBlue = 52;
-
 void chooseRow(int row)
 {
     snprintf(nombre_archivo, kPresetNameSize, "%s", catalogueEntry(ct_lista_2 + row));
@@ -77,31 +64,30 @@ void putPlayerAtRest()
 
 void drawSaveFailure()
 {
-    SDL_Rect area = kReasonArea;
-    SDL_FillRect(screen, &area, SDL_MapRGB(screen->format, kPanelRed, kPanelGreen, kPanelBlue));
-    drawTextIn(screen, saveFailure, kReasonX, kReasonY, kReasonRed, kReasonGreen, kReasonBlue,
-               kReasonArea.w - (kReasonX - kReasonArea.x), TextCut::KeepStart);
+    fillBox(screen, kSaveReasonArea, kPanel);
+    drawTextIn(screen, saveFailure, kSaveReasonAt, kAmber, kSaveReasonArea.x1 - kSaveReasonAt.x + 1,
+               kKeepStart);
 }
 } // namespace
 
 bool inScrollUp(int32_t x, int32_t y)
 {
-    return x >= kScrollLeft && y >= kScrollUpTop && y <= kScrollUpBottom;
+    return inBox(kPresetScrollUpBox, x, y);
 }
 
 bool inScrollDown(int32_t x, int32_t y)
 {
-    return x >= kScrollLeft && y >= kScrollDownTop && y <= kScrollDownBottom;
+    return inBox(kPresetScrollDownBox, x, y);
 }
 
 bool inKeyboardButton(int32_t x, int32_t y)
 {
-    return x >= kKeyboardButtonLeft && y >= kKeyboardButtonTop;
+    return inBox(kKeyboardButtonBox, x, y);
 }
 
 bool inLoadButton(int32_t x, int32_t y)
 {
-    return x >= kLoadLeft && x <= kLoadRight && y >= kLoadTop && y <= kLoadBottom;
+    return inBox(kLoadButtonBox, x, y);
 }
 
 std::string presetPath(const char* name)
@@ -125,8 +111,7 @@ void drawPresetScreen()
     if (ver_teclado)
     {
         drawImage(teclas, r_teclas);
-        drawTextIn(screen, nombre_archivo, kNameX, kNameY, kWhite, kWhite, kWhite, kNameRoom,
-                   TextCut::KeepEnd);
+        drawTextIn(screen, nombre_archivo, kPresetNameAt, kWhite, kPresetNameRoom, kKeepEnd);
         if (saveFailure[0])
             drawSaveFailure();
     }

@@ -28,12 +28,12 @@ class PreviewTest : public ProgramTest
     // Lists kits/ again and presses the row that shows name.
     void pressEntry(const std::string& name)
     {
-        pressAt(12, 6);
+        pressIn(kKitsTabBox);
         for (int32_t i = 0; i < cantidad; ++i)
             if (name == catalogueEntry(i))
             {
                 ct_lista = i;
-                pressAt(100, 30);
+                pressIn(listRow(0));
                 return;
             }
         ADD_FAILURE() << name << " is not listed";
@@ -110,7 +110,7 @@ TEST_F(PreviewTest, EntriesThatDoNotDecodeArePreviewedInSilence)
     for (const char* name : {".", "..", "empty.wav", "notes.txt", "sub"})
         pressEntry(name);
     ct_lista = cantidad; // an empty row
-    pressAt(100, 30);
+    pressIn(listRow(0));
     EXPECT_EQ(preview.sound, nullptr);
     waitMs(100);
     stopProgram();
@@ -125,7 +125,7 @@ TEST_F(PreviewTest, TenPreviewsOfALongFileHoldOneSoundThatAPresetLoadStops)
     writeTone("kits/long.wav", 22050 * 20, 700);
     pressEntry("slot.wav");
     waitForSilence();
-    pressAt(20, 218); // into slot 0
+    pressIn(kAssignBox); // into slot 0
     ASSERT_NE(samples[0], nullptr);
     for (int k = 0; k < 10; ++k)
         pressEntry("long.wav");
@@ -138,9 +138,9 @@ TEST_F(PreviewTest, TenPreviewsOfALongFileHoldOneSoundThatAPresetLoadStops)
     pressEntry("long.wav");
     EXPECT_EQ(previewChannels().size(), 1u);
     keyDown(SDLK_0);
-    pressAt(100, 26 + 15 * 2 + 7); // demo.trp
+    pressIn(listRow(2)); // demo.trp
     testing::internal::CaptureStdout();
-    pressAt(50, 230);
+    pressIn(kLoadButtonBox);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(previewChannels(), std::vector<int>{}) << "the load put the player at rest";
     stopProgram();

@@ -15,12 +15,6 @@ namespace
 const std::string kMenuStarted = std::string("cwd=") + PADBOX_MENU_PROBE_DIR +
                                  "\nargc=0\narg0=" + PADBOX_MENU_PROBE_DIR + "/gp2xmenu\n";
 
-// Centre of visible list row n.
-int rowY(int n)
-{
-    return 26 + 15 * n + 7;
-}
-
 class ShellSession : public ::testing::Test
 {
   protected:
@@ -138,11 +132,11 @@ TEST_F(ShellSession, PipesAndDevicesWhereFilesShouldBeNeverHangIt)
                                          "Oru\nSe supone que no deberias estar leyendo esto.\n");
     start();
     xdo(server, "mousemove 160 120 key 1");
-    clickAt(server, 100, rowY(2)); // Fifo.wav, after "." and ".."
-    clickAt(server, 50, 225);      // assigned to slot 0
+    clickIn(server, listRow(2)); // Fifo.wav, after "." and ".."
+    clickIn(server, kAssignBox); // to slot 0
     xdo(server, "key 0");
-    clickAt(server, 100, rowY(2)); // Fifo.trp
-    clickAt(server, 50, 228);
+    clickIn(server, listRow(2)); // Fifo.trp
+    clickIn(server, kLoadButtonBox);
     xdo(server, "key Escape");
     EXPECT_EQ(waitExit(run), 0);
     EXPECT_EQ(readFile(run.outFile), "kits/Fifo.wav\n/dev/stdin\n\n\n\n\n\n\n");
@@ -172,9 +166,9 @@ TEST_F(ShellSession, AClosedOutputPipeAndNoSoundDeviceAreNoReasonToStop)
     ASSERT_GE(reader, 0);
     start();
     close(reader);
-    clickAt(server, 100, rowY(2)); // demo.trp
-    clickAt(server, 50, 228);
-    clickAt(server, 160, 120);
+    clickIn(server, listRow(2)); // demo.trp
+    clickIn(server, kLoadButtonBox);
+    clickIn(server, kDialogBox);
     xdo(server, "key Escape");
     EXPECT_EQ(waitExit(run), 0);
     std::remove(out.c_str());
