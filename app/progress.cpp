@@ -21,6 +21,17 @@ const char kLoading[] = "Loading ";
 
 bool boxShown; // a progress box is on the screen since the last frame
 
+bool progressDue(Uint32 now, Uint32 lastShown, bool shown)
+{
+    return now - lastShown >= (shown ? kBoxEveryMs : kFirstBoxMs);
+}
+
+// The width of the filled part of a bar `width` pixels wide at `done` (0 to 1).
+int barFill(double done, int width)
+{
+    return static_cast<int>(std::lround(std::clamp(done, 0.0, 1.0) * width));
+}
+
 // The box's outline, face, the file's path and the bar, over the current screen.
 void drawBox(const char* path, double done)
 {
@@ -68,16 +79,6 @@ void frameShown()
 {
     shownAt = SDL_GetTicks();
     boxShown = false;
-}
-
-bool progressDue(Uint32 now, Uint32 lastShown, bool shown)
-{
-    return now - lastShown >= (shown ? kBoxEveryMs : kFirstBoxMs);
-}
-
-int barFill(double done, int width)
-{
-    return static_cast<int>(std::lround(std::clamp(done, 0.0, 1.0) * width));
 }
 
 bool watchWork(const char* path, double done)

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <SDL/SDL.h>
-#include <cstdint>
 
 // A quit request came while long work ran: the work stops at the file it is on and
 // every later decode gives nothing at once, so the main loop can end.
@@ -22,14 +21,8 @@ void watchLongWork();
 // The main loop showed a frame: long work, if any, is over.
 void frameShown();
 
-// Whether a progress box is due at `now`: once the screen has gone a fifth of a
-// second without a frame, then every twentieth of a second while the work lasts.
-bool progressDue(Uint32 now, Uint32 lastShown, bool boxShown);
-
-// The width of the filled part of a bar `width` pixels wide at `done` (0 to 1).
-int barFill(double done, int width);
-
-// The decoder's watcher: when a progress box is due, reads the pending events (a
-// quit request stops the work, pointer motion is kept, the rest is dropped) and
-// draws the box with the file and how much of it is read.
+// The decoder's watcher: once the screen has gone a fifth of a second without a
+// frame, and then every twentieth of a second while the work lasts, reads the
+// pending events (a quit request stops the work, pointer motion is kept, the rest is
+// dropped) and draws the box with the file and how much of it is read.
 bool watchWork(const char* path, double done);
