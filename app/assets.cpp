@@ -12,6 +12,8 @@
 #include <SDL/SDL_mixer.h>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 SDL_Surface* dialog;
 SDL_Surface* dialog_2;
@@ -84,14 +86,41 @@ SDL_Surface** const kFreeOrder[] = {
     &caja_s_2,  &sample_sel, &asignado, &caja_p,    &dialog_2,
 };
 
-// A 16-bit copy of the image with pure black as its colour key.
+// A text as the font renders it. The same texts are drawn frame after frame, so each
+// rendering is kept while it is drawn every frame.
+struct RenderedText
+{
+    std::string text;
+    Uint32 colour; // 0xRRGGBB
+    SDL_Surface* image;
+    bool drawn; // in the frame being drawn
+};
+std::vector<RenderedText> renderedTexts;
+
+SDL_Surface* renderedText(const char* text, uint8_t r, uint8_t g, uint8_t b)
+{
+    const Uint32 colour = Uint32{r} << 16 | Uint32{g} << 8 | b;
+    for (RenderedText& kept : renderedTexts)
+        if (kept.colour == colour && kept.text == text)
+        {
+            kept.drawn = true;
+            return kept.image;
+        }
+    SDL_Surface* image = TTF_RenderText_Blended(fuente, text, SDL_Color{r, g, b, 0});
+    if (image)
+        renderedTexts.push_back({text, colour, image, true});
+    return image;
+}
+
+// A 16-bit copy of the image with pure black as its colour key. Run-length encoded:
+// the transparent runs are skipped whole, with the same pixels drawn.
 SDL_Surface* keyedCopy(SDL_Surface* loaded)
 {
     SDL_Surface* copy =
         SDL_CreateRGBSurface(SDL_SRCCOLORKEY, loaded->w, loaded->h, kScreenDepth, 0, 0, 0, 0);
     SDL_Rect whole = {0, 0, static_cast<Uint16>(loaded->w), static_cast<Uint16>(loaded->h)};
     SDL_UpperBlit(loaded, &whole, copy, nullptr);
-    SDL_SetColorKey(copy, SDL_SRCCOLORKEY, SDL_MapRGB(screen->format, 0, 0, 0));
+    SDL_SetColorKey(copy, SDL_SRCCOLORKEY | SDL_RLEACCEL, SDL_MapRGB(screen->format, 0, 0, 0));
     SDL_FreeSurface(loaded);
     return copy;
 }
@@ -169,6 +198,9 @@ void freeAssets()
         SDL_FreeSurface(*handle);
         *handle = nullptr;
     }
+    for (RenderedText& kept : renderedTexts)
+        SDL_FreeSurface(kept.image);
+    renderedTexts.clear();
     if (fuente)
         TTF_CloseFont(fuente);
     fuente = nullptr;
@@ -186,11 +218,24 @@ void drawText(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8
 {
     if (!target || !text || !fuente)
         return;
-    SDL_Color colour = {r, g, b, 0};
-    SDL_Surface* rendered = TTF_RenderText_Blended(fuente, text, colour);
+    SDL_Surface* rendered = renderedText(text, r, g, b);
     if (!rendered)
         return;
     SDL_Rect where = {x, y, 0, 0};
     SDL_UpperBlit(rendered, nullptr, target, &where);
-    SDL_FreeSurface(rendered);
+}
+
+void forgetUndrawnTexts()
+{
+    for (size_t i = 0; i < renderedTexts.size();)
+    {
+        if (renderedTexts[i].drawn)
+        {
+            renderedTexts[i++].drawn = false;
+            continue;
+        }
+        SDL_FreeSurface(renderedTexts[i].image);
+        renderedTexts[i] = renderedTexts.back();
+        renderedTexts.pop_back();
+    }
 }

@@ -4,6 +4,7 @@
 #include "app/loop.h"
 #include "app/shell.h"
 #include "bench/bench.h"
+#include "bench/xpress.h"
 #include "preset/presetscreen.h"
 #include "sound/pads.h"
 #include "sound/slots.h"
@@ -31,6 +32,7 @@ constexpr int kTimedFrames = 300;
 constexpr double kPacedSeconds = 2.0;
 constexpr int kIdleSeconds = 5;
 constexpr int kPresses = 40;
+constexpr int kHearingTimeoutMs = 1000;
 constexpr int32_t kLitFrames = 1 << 30; // a flash that outlasts every run: it counts frames
 constexpr int kPadX = 80, kPadY = 60;   // pad 0
 
@@ -189,35 +191,39 @@ void listen(void*, Uint8* stream, int bytes)
         heardAt = nowSeconds();
 }
 
-// Presses on pad 0 injected while the main loop runs: the time from each to the first
-// mixed frame of its sound. The mixer works in passes of 256 frames (11.6 ms), so
-// about half a pass is the mixer's own share.
-void pressToSound()
+// Presses on pad 0 sent through the X server while the main loop runs: the time from
+// each to its channel playing (looked at every 50 us), and to the first mixed frame of
+// its sound. The mixer works in passes of 256 frames (11.6 ms), so about half a pass
+// is the mixer's own share of the latter.
+void pressToSound(const XServer& server)
 {
     writeWav16("kits/bench.wav", constantStereo(kTestRate / 50, 4000), 2);
     assignSlot(0, "kits/bench.wav", "bench");
     switchScreen(kSamplePads);
+    SDL_Event motion = {};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.x = kPadX;
+    motion.motion.y = kPadY;
+    pushEvent(motion);
+    if (!openPresser(server.display))
+        return;
     Mix_SetPostMix(listen, nullptr);
-    double sum = 0, worst = 0;
+    double played = 0, sum = 0, worst = 0;
     std::thread presser(
         [&]
         {
-            SDL_Event event = {};
-            event.type = SDL_MOUSEMOTION;
-            event.motion.x = kPadX;
-            event.motion.y = kPadY;
-            pushEvent(event);
-            event = {};
-            event.type = SDL_MOUSEBUTTONDOWN;
-            event.button.button = SDL_BUTTON_LEFT;
             for (int i = 0; i < kPresses; ++i)
             {
                 usleep(50000 + 1237 * i); // the sound is over; presses fall anywhere in a frame
                 heardAt = 0;
                 const double pressed = nowSeconds();
-                pushEvent(event);
-                while (heardAt.load() == 0)
-                    usleep(100);
+                sendButton(true);
+                for (int waited = 0; !Mix_Playing(0) && waited < kHearingTimeoutMs * 20; ++waited)
+                    usleep(50);
+                played += nowSeconds() - pressed;
+                for (int waited = 0; heardAt.load() == 0 && waited < kHearingTimeoutMs; ++waited)
+                    usleep(1000);
+                sendButton(false);
                 sum += heardAt - pressed;
                 worst = std::max(worst, heardAt - pressed);
             }
@@ -225,7 +231,9 @@ void pressToSound()
         });
     mainLoop();
     presser.join();
+    closePresser();
     Mix_SetPostMix(nullptr, nullptr);
+    report("press to its channel playing, mean", played / kPresses * 1000, "ms");
     report("press to its sound's first mixed frame, mean", sum / kPresses * 1000, "ms");
     report("press to its sound's first mixed frame, worst", worst * 1000, "ms");
 }
@@ -245,7 +253,7 @@ void inProcessUnderX(const XServer& server)
                (nowSeconds() - started) * 1e6 / kTimedFrames, "us");
         report(std::string("frames per second, ") + kScreenNames[s], pacedFramesPerSecond(), "fps");
     }
-    pressToSound();
+    pressToSound(server);
 }
 
 void frameBench()

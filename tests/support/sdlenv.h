@@ -19,6 +19,7 @@ SDL_Event keyEvent(Uint8 type, SDLKey sym = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE
 void moveTo(int x, int y);
 void pressAt(int x, int y);
 void press();
+void release();
 void keyDown(SDLKey sym, SDLMod mod = KMOD_NONE);
 void keyUp(SDLKey sym);
 void joyButton(Uint8 button);

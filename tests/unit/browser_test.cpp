@@ -1,6 +1,7 @@
 // The sample browser screen in the started program: press boxes, tabs, scrolling,
 // slot selection, the slot markers and the assign button.
 #include "app/assets.h"
+#include "app/display.h"
 #include "app/loop.h"
 #include "app/shell.h"
 #include "browser/browser.h"
@@ -85,9 +86,19 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlot)
     pressAt(12, 6);
     EXPECT_EQ(modo_samples, 1);
 
-    for (int k = 0; k < 7; ++k)
-        pressAt(247, 189);
+    pressAt(247, 189);
+    repeatHeldScroll(clockUs() + 300000);
+    EXPECT_EQ(ct_lista, 1) << "a press scrolls one row at once; holding repeats after 0.4 s";
+    repeatHeldScroll(clockUs() + 600000);
+    EXPECT_EQ(ct_lista, 5) << "then 15 rows a second";
+    repeatHeldScroll(clockUs() + 2000000);
     EXPECT_EQ(ct_lista, 6) << "down stops with every row blank";
+    ct_lista = 0;
+    pressAt(247, 189);
+    release();
+    repeatHeldScroll(clockUs() + 2000000);
+    EXPECT_EQ(ct_lista, 1) << "a tap scrolls one row";
+    ct_lista = 6;
     pressAt(265, 49);
     EXPECT_EQ(ct_lista, 5);
     EXPECT_EQ(ct_lista_2, 0) << "the preset list keeps its own offset";
