@@ -7,6 +7,7 @@
 #include "browser/catalogue.h"
 #include "preset/presetscreen.h"
 #include "sound/pads.h"
+#include "sound/preview.h"
 
 #include <algorithm>
 
@@ -41,7 +42,7 @@ void enterScreen(int32_t s)
     {
         ct_lista = 0;
         ct_lista_2 = 0;
-        scanCatalogue();
+        scanCatalogue(s == kPresetScreen ? kPresetFolder : sampleFolder());
     }
 }
 } // namespace

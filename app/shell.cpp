@@ -5,10 +5,13 @@
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
+#include "preset/presetscreen.h"
 #include "sound/loops.h"
+#include "sound/mixer.h"
+#include "sound/pads.h"
+#include "sound/preview.h"
 #include "sound/slots.h"
 
-#include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
 #include <algorithm>
 #include <cstdio>
@@ -21,10 +24,6 @@ SDL_Joystick* joystick;
 namespace
 {
 constexpr Uint32 kSdlSubsystems = SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK;
-constexpr int kMixerRate = 22050;
-constexpr Uint16 kMixerFormat = AUDIO_S16LSB;
-constexpr int kMixerChannels = 2; // stereo output
-constexpr int kMixerBuffer = 256; // samples per mixing pass
 const char kCaption[] = "padbox";
 
 // A touch screen needs no pointer; a desktop mouse user needs to see where a click lands.
@@ -32,6 +31,18 @@ void hidePointerOnHandheld()
 {
     if (kHandheld)
         SDL_ShowCursor(SDL_DISABLE);
+}
+
+// Every screen's state at its start: the preset screen, nothing lit, no loop on, an
+// empty catalogue.
+void setStartingState()
+{
+    modo = kPresetScreen;
+    resetBrowser();
+    resetPads();
+    resetLoops();
+    resetPresetScreen();
+    clearCatalogue();
 }
 } // namespace
 
@@ -57,11 +68,13 @@ void startUp(int argc, char** argv)
     hidePointerOnHandheld(); // again, now that the display exists
 
     joystick = SDL_JoystickOpen(0);
-    Mix_OpenAudio(kMixerRate, kMixerFormat, kMixerChannels, kMixerBuffer);
+    openMixer();
     TTF_Init();
 
     loadAssets();
-    scanCatalogue();
+    setUpMixer();
+    setStartingState();
+    scanCatalogue(kPresetFolder);
 }
 
 void shutDown()
@@ -71,7 +84,7 @@ void shutDown()
     freeSlotSounds();
     releaseAllPreviews();
     SDL_FreeSurface(screen);
-    Mix_CloseAudio();
+    closeMixer();
     SDL_JoystickClose(joystick);
     SDL_Quit();
 }

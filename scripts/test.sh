@@ -1,11 +1,16 @@
 #!/bin/sh
-# Installs what is missing, then builds and runs every test: the normal build, an
+# Installs what is missing, checks the house rules, then builds and runs every test: the normal build, an
 # AddressSanitizer+UndefinedBehaviorSanitizer build, and a ThreadSanitizer build of
 # the tests that run the mixer's audio thread, then a short fuzzing run.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 jobs=$(nproc)
+
+# The house rules a script can check: formatting, and includes pointing one way.
+find app sound browser preset tools bench tests \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) \
+    -exec clang-format --dry-run --Werror {} +
+scripts/check-includes.sh
 
 build() { # folder, extra cmake options...
     dir=$1
