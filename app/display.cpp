@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 #if !PADBOX_HANDHELD // a handheld has no X11; its build may not have its headers either
 #include <SDL/SDL_syswm.h>
@@ -163,7 +162,9 @@ void waitForInput([[maybe_unused]] int64_t us)
 
 bool showFrame()
 {
-    if (!frameChanged())
+    // A handheld's frame may be the display's own memory, slow to read back; a desktop
+    // converts every frame it shows to its own pixel layout.
+    if (!kHandheld && !frameChanged())
         return false;
     if (window != screen)
         enlargeIntoWindow();

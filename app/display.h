@@ -32,6 +32,7 @@ SDL_Surface* openWindow(int argc, char** argv);
 // buttons are only seen by polling), it waits one millisecond at most.
 void waitForInput(int64_t us);
 
-// Shows the frame drawn into `screen`. A frame equal to the one on display is not
-// sent again. Returns whether showing it waited for the display's refresh.
+// Shows the frame drawn into `screen`. On a desktop a frame equal to the one on
+// display is not sent again. Returns whether showing it waited for the display's
+// refresh.
 bool showFrame();
