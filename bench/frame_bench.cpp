@@ -1,6 +1,7 @@
 // What a frame of each screen costs and how the real program paces its frames under
 // Xvfb: instructions per frame (callgrind, when valgrind is installed), time per frame,
-// idle CPU of the program, frames per second; and the time from a press to its sound.
+// idle CPU of the program, frames per second; the time from a press to its sound; and
+// frames that all change, in a 320x240 window and in an enlarged one.
 #include "app/loop.h"
 #include "app/shell.h"
 #include "bench/bench.h"
@@ -238,6 +239,33 @@ void pressToSound(const XServer& server)
     report("press to its sound's first mixed frame, worst", worst * 1000, "ms");
 }
 
+// Frames of the sample pads with pad 0 lit and dark by turns, so each one is shown.
+double changingFrameUs()
+{
+    switchScreen(kSamplePads);
+    const double started = nowSeconds();
+    for (int i = 0; i < kTimedFrames; ++i)
+    {
+        pulsados[0] = i & 1;
+        t_pulsados[0] = kLitFrames;
+        frame();
+    }
+    return (nowSeconds() - started) * 1e6 / kTimedFrames;
+}
+
+// The same with the window three times the frame's size, on a desktop large enough.
+void enlargedFrames()
+{
+    XServer server = startXvfb("1280x960x24");
+    setenv("DISPLAY", server.display.c_str(), 1);
+    {
+        InProcess program("x11");
+        report("time per frame shown, every one changing, sample pads, 960x720 window",
+               changingFrameUs(), "us");
+    }
+    stopXvfb(server);
+}
+
 void inProcessUnderX(const XServer& server)
 {
     setenv("DISPLAY", server.display.c_str(), 1);
@@ -253,6 +281,7 @@ void inProcessUnderX(const XServer& server)
                (nowSeconds() - started) * 1e6 / kTimedFrames, "us");
         report(std::string("frames per second, ") + kScreenNames[s], pacedFramesPerSecond(), "fps");
     }
+    report("time per frame shown, every one changing, sample pads", changingFrameUs(), "us");
     pressToSound(server);
 }
 
@@ -270,6 +299,7 @@ void frameBench()
     inProcessUnderX(server);
     idleCpu(server);
     stopXvfb(server);
+    enlargedFrames();
 }
 
 const bool registered = registerBench("frames", frameBench);
