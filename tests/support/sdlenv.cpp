@@ -9,10 +9,6 @@
 
 namespace
 {
-// One mixing pass of 256 frames at 22050 Hz lasts 11.6 ms; the disk driver waits
-// this long between passes, so the mixer runs a little ahead of real time.
-const char kDiskDelayMs[] = "11";
-
 void feed(const SDL_Event& event)
 {
     bool quit = false;
@@ -20,12 +16,12 @@ void feed(const SDL_Event& event)
 }
 } // namespace
 
-void useHeadlessDrivers(const std::string& audioFile)
+void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", audioFile.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", kDiskDelayMs, 1);
+    setenv("SDL_DISKAUDIODELAY", std::to_string(diskDelayMs).c_str(), 1);
 }
 
 void moveTo(int x, int y)
@@ -96,7 +92,7 @@ void ProgramTest::SetUp()
     stage = makeStageCopy();
     audioFile = stage + "/audio.raw";
     ASSERT_EQ(chdir(stage.c_str()), 0);
-    useHeadlessDrivers(audioFile);
+    useHeadlessDrivers(audioFile, diskDelayMs);
     startUp();
     running = true;
 }

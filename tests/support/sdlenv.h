@@ -8,9 +8,13 @@
 #include <gtest/gtest.h>
 #include <string>
 
-// Headless drivers for this process: dummy video, disk audio written to audioFile
-// at about the speed of real time.
-void useHeadlessDrivers(const std::string& audioFile);
+// One mixing pass of 256 frames at 22050 Hz lasts 11.6 ms; the disk driver waits
+// this long between passes, so the mixer runs a little ahead of real time.
+constexpr int kRealTimeDiskDelayMs = 11;
+
+// Headless drivers for this process: dummy video, disk audio written to audioFile,
+// waiting diskDelayMs between mixing passes.
+void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs = kRealTimeDiskDelayMs);
 
 // An event of the given type with the key fields set; every other field is zero.
 SDL_Event keyEvent(Uint8 type, SDLKey sym = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE);
@@ -38,8 +42,9 @@ class ProgramTest : public ::testing::Test
     // Runs the shell's shut-down now; the capture file is complete afterwards.
     void stopProgram();
 
-    std::string stage;     // the stage copy, also the working directory
-    std::string audioFile; // what the mixer played, 16-bit stereo at 22050 Hz
-    std::string home;      // the working directory before the test
+    std::string stage;                      // the stage copy, also the working directory
+    std::string audioFile;                  // what the mixer played, 16-bit stereo at 22050 Hz
+    std::string home;                       // the working directory before the test
+    int diskDelayMs = kRealTimeDiskDelayMs; // a fixture may mix faster than real time
     bool running = false;
 };
