@@ -109,7 +109,7 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlot)
     EXPECT_FALSE(asignados[7]) << "selecting loads nothing";
 }
 
-TEST_F(BrowserTest, MarkersShowTheSelectedAndExactlyTheAssignedSlots)
+TEST_F(BrowserTest, MarkersAndLabelShowTheSelectedAndExactlyTheAssignedSlots)
 {
     canal_sel = 2;
     for (int slot : {0, 3, 4, 7})
@@ -125,6 +125,14 @@ TEST_F(BrowserTest, MarkersShowTheSelectedAndExactlyTheAssignedSlots)
         for (int x = 269; x < kScreenWidth; ++x)
             different += pixelAt(shown, x, y) != pixelAt(screen, x, y);
     EXPECT_EQ(different, 0);
+
+    canal_sel = 5;
+    frame();
+    int relabelled = 0;
+    for (int y = 218; y < kScreenHeight; ++y)
+        for (int x = 180; x < 262; ++x)
+            relabelled += pixelAt(shown, x, y) != pixelAt(screen, x, y);
+    EXPECT_GT(relabelled, 0) << "the next frame's label names the newly selected slot";
     SDL_FreeSurface(shown);
 }
 
