@@ -1,6 +1,7 @@
 #include "app/display.h"
 
 #include "app/assets.h"
+#include "app/layout.h"
 #include "app/shell.h"
 
 #include <chrono>

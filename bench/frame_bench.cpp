@@ -2,6 +2,7 @@
 // Xvfb: instructions per frame (callgrind, when valgrind is installed), time per frame,
 // idle CPU of the program, frames per second; the time from a press to its sound; and
 // frames that all change, in a 320x240 window and in an enlarged one.
+#include "app/layout.h"
 #include "app/loop.h"
 #include "app/shell.h"
 #include "bench/bench.h"
@@ -35,7 +36,6 @@ constexpr int kIdleSeconds = 5;
 constexpr int kPresses = 40;
 constexpr int kHearingTimeoutMs = 1000;
 constexpr int32_t kLitFrames = 1 << 30; // a flash that outlasts every run: it counts frames
-constexpr int kPadX = 80, kPadY = 60;   // pad 0
 
 // The program inside this process, in a stage copy, on the demo preset.
 struct InProcess
@@ -133,9 +133,8 @@ void idleCpu(const XServer& server)
     ProgramRun run = startProgram(server, dir, {"SDL_AUDIODRIVER=dummy"});
     if (waitForWindow(server) == 0)
         return;
-    clickAt(server, 100, 26 + 15 * 2 + 7); // demo.trp
-    clickAt(server, 50, 228);              // load
-    clickAt(server, 160, 120);             // the dialog goes
+    for (Box b : {listRow(2), kLoadButtonBox, kDialogBox}) // demo.trp, load, the dialog goes
+        clickIn(server, b);
     for (int32_t s = kPresetScreen; s <= kLoopPads; ++s)
     {
         xdo(server, std::string("key ") + kScreenKeys[s]);
@@ -202,8 +201,8 @@ void pressToSound(const XServer& server)
     switchScreen(kSamplePads);
     SDL_Event motion = {};
     motion.type = SDL_MOUSEMOTION;
-    motion.motion.x = kPadX;
-    motion.motion.y = kPadY;
+    motion.motion.x = static_cast<Uint16>(midX(kPadBoxes[0]));
+    motion.motion.y = static_cast<Uint16>(midY(kPadBoxes[0]));
     pushEvent(motion);
     if (!openPresser(server.display))
         return;

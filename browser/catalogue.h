@@ -2,11 +2,11 @@
 // shared by the preset screen and the sample browser.
 #pragma once
 
+#include "app/layout.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-constexpr int kVisibleRows = 12;
 
 // A listed preset name and its terminator: the size of the name a preset row is
 // chosen into. Sample entries are limited by the slot path instead.

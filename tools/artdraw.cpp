@@ -107,7 +107,8 @@ void renderGlyphs(const char* text, int size, bool bold, int x, int y, Paint pai
     {
         return;
     }
-    SDL_Surface* glyphs = TTF_RenderUTF8_Blended(font, text, SDL_Color{255, 255, 255, 0});
+    SDL_Surface* glyphs =
+        TTF_RenderUTF8_Blended(font, text, SDL_Color{kWhite.r, kWhite.g, kWhite.b, 0});
     if (glyphs == nullptr)
     {
         return;
@@ -242,11 +243,6 @@ std::vector<uint8_t> zlibStored(const std::vector<uint8_t>& raw)
     return z;
 }
 } // namespace
-
-Box shifted(Box b, int dx, int dy)
-{
-    return {b.x0 - dx, b.y0 - dy, b.x1 - dx, b.y1 - dy};
-}
 
 Canvas makeCanvas(int w, int h, Rgb fill)
 {

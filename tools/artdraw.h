@@ -2,31 +2,19 @@
 // DejaVu labels, 16-bit BMP and PNG output.
 #pragma once
 
+#include "app/layout.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 constexpr float kDegreesPerRadian = 57.29578f;
 
-struct Rgb
-{
-    uint8_t r, g, b;
-};
-
-// A pixel box with both ends included, the way press areas are measured.
-struct Box
-{
-    int x0, y0, x1, y1;
-};
-
 struct Canvas
 {
     int w, h;
     std::vector<Rgb> px;
 };
-
-// A box moved by (-dx, -dy): screen coordinates into those of an image drawn at (dx, dy).
-Box shifted(Box b, int dx, int dy);
 
 // Canvas of w x h filled with one colour.
 Canvas makeCanvas(int w, int h, Rgb fill);

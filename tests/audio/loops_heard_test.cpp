@@ -100,9 +100,9 @@ TEST_F(HeardTest, OneShotPadsPlayTheirSlotOnTheirOwnChannel)
     sound(5, kControlFrames);
     keyDown(SDLK_2);
     const int64_t loopOn = atFrame(1000, [] { toggleLoop(1); });
-    const int64_t first = atFrame(loopOn + 2000, [] { pressAt(20, 20); });
-    const int64_t second = atFrame(first + 500, [] { pressAt(200, 20); });
-    const int64_t again = atFrame(second + 1000, [] { pressAt(200, 20); });
+    const int64_t first = atFrame(loopOn + 2000, [] { pressIn(kPadBoxes[0]); });
+    const int64_t second = atFrame(first + 500, [] { pressIn(kPadBoxes[1]); });
+    const int64_t again = atFrame(second + 1000, [] { pressIn(kPadBoxes[1]); });
     waitForFrame(again + kShot + 2 * kControlFrames);
     const std::vector<int16_t> left = heard();
 

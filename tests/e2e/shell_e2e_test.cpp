@@ -143,40 +143,44 @@ TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedWithPressesWhereTheyAreDr
     // clicks at the window's scale; what the screen then shows.
     auto showPads = [&](int scale)
     {
-        for (auto [x, y] : {std::pair{100, 63}, {50, 228}, {160, 120}}) // row, load, dialog
-            clickAt(server, x * scale, y * scale);
+        for (Box b : {listRow(2), kLoadButtonBox, kDialogBox}) // demo.trp, load, dialog
+            clickAt(server, midX(b) * scale, midY(b) * scale);
         xdo(server, "key 2");
         settle();
         return screenshot(server);
     };
+    auto size = [](int scale)
+    { return std::to_string(kScreenWidth * scale) + "x" + std::to_string(kScreenHeight * scale); };
     auto quit = [&]
     {
         xdo(server, "key Escape");
         EXPECT_EQ(waitExit(run), 0);
     };
 
-    EXPECT_EQ(windowSize(server, start({"PADBOX_SCALE=2"}, "", {"--scale", "1"})), "320x240");
+    EXPECT_EQ(windowSize(server, start({"PADBOX_SCALE=2"}, "", {"--scale", "1"})), size(1));
     SDL_Surface* single = showPads(1);
     quit();
-    EXPECT_EQ(windowSize(server, start({"PADBOX_SCALE=2"})), "640x480");
+    EXPECT_EQ(windowSize(server, start({"PADBOX_SCALE=2"})), size(2));
     quit();
 
-    EXPECT_EQ(windowSize(server, start()), "960x720") << "three quarters of the desktop";
+    EXPECT_EQ(windowSize(server, start()), size(3)) << "three quarters of the desktop";
     SDL_Surface* tripled = showPads(3);
     int differing = 0;
-    for (int y = 0; y < 720; ++y)
-        for (int x = 0; x < 960; ++x)
+    for (int y = 0; y < kScreenHeight * 3; ++y)
+        for (int x = 0; x < kScreenWidth * 3; ++x)
             differing += pixelAt(tripled, x, y) != pixelAt(single, x / 3, y / 3);
     EXPECT_EQ(differing, 0) << "each pixel of the frame as a 3 x 3 square";
 
-    // Pad 1, drawn at (170, 10) to (309, 109), plays slot 1 and stays lit 41 frames.
-    clickAt(server, 720, 180);
+    // Pad 1 plays slot 1 and stays lit 41 frames.
+    const int padX = midX(kPadBoxes[1]) * 3, padY = midY(kPadBoxes[1]) * 3;
+    clickAt(server, padX, padY);
     settle(240);
     SDL_Surface* lit = screenshot(server);
     settle(900);
     SDL_Surface* after = screenshot(server);
-    EXPECT_NE(pixelAt(lit, 720, 180), pixelAt(tripled, 720, 180)) << "lit 0.3 s after the press";
-    EXPECT_EQ(pixelAt(after, 720, 180), pixelAt(tripled, 720, 180)) << "dark after 1.2 s";
+    EXPECT_NE(pixelAt(lit, padX, padY), pixelAt(tripled, padX, padY))
+        << "lit 0.3 s after the press";
+    EXPECT_EQ(pixelAt(after, padX, padY), pixelAt(tripled, padX, padY)) << "dark after 1.2 s";
     quit();
     const std::vector<int16_t> left = leftChannel(readCapture(run.audioFile));
     EXPECT_GT(std::count(left.begin(), left.end(), kLevel), kTestRate / 2);

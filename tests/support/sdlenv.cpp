@@ -52,6 +52,11 @@ void pressAt(int x, int y)
     press();
 }
 
+void pressIn(Box b)
+{
+    pressAt(midX(b), midY(b));
+}
+
 SDL_Event keyEvent(Uint8 type, SDLKey sym, SDLMod mod)
 {
     SDL_Event event = {};

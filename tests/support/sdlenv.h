@@ -22,6 +22,7 @@ SDL_Event keyEvent(Uint8 type, SDLKey sym = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE
 // Events fed straight to the program's event routing.
 void moveTo(int x, int y);
 void pressAt(int x, int y);
+void pressIn(Box b); // at its middle pixel
 void press();
 void release();
 void keyDown(SDLKey sym, SDLMod mod = KMOD_NONE);

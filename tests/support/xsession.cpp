@@ -173,6 +173,11 @@ void clickAt(const XServer& server, int x, int y)
     settle(60);
 }
 
+void clickIn(const XServer& server, Box b)
+{
+    clickAt(server, midX(b), midY(b));
+}
+
 SDL_Surface* screenshot(const XServer& server, const std::string& pngPath)
 {
     const std::string dir = makeTempDir();

@@ -49,6 +49,7 @@ bool xdo(const XServer& server, const std::string& args);
 
 // Moves the pointer to (x, y) and clicks button 1 there.
 void clickAt(const XServer& server, int x, int y);
+void clickIn(const XServer& server, Box b); // at its middle pixel
 
 // The whole screen as a 24-bit surface; also saved as PNG when pngPath is given.
 SDL_Surface* screenshot(const XServer& server, const std::string& pngPath = "");

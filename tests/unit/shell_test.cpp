@@ -87,8 +87,8 @@ TEST_F(ShellTest, EventsQueuedWithTheQuitAreHandledBeforeTheLastFrame)
     writeWav16("kits/s.wav", constantStereo(kTestRate, 1000), 2);
     assignSlot(0, "kits/s.wav", "s.wav");
     SDL_Event motion = keyEvent(SDL_MOUSEMOTION);
-    motion.motion.x = 80;
-    motion.motion.y = 60;
+    motion.motion.x = static_cast<Uint16>(midX(kPadBoxes[0]));
+    motion.motion.y = static_cast<Uint16>(midY(kPadBoxes[0]));
     for (SDL_Event e : {keyEvent(SDL_KEYDOWN, SDLK_3), keyEvent(SDL_QUIT),
                         keyEvent(SDL_KEYDOWN, SDLK_2), motion, keyEvent(SDL_MOUSEBUTTONDOWN)})
         SDL_PushEvent(&e);
