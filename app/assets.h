@@ -61,8 +61,12 @@ void drawImage(SDL_Surface* image, const SDL_Rect& at);
 
 // Draws text in the program font, anti-aliased, top-left at `at`: as UTF-8 when its
 // bytes are valid UTF-8, as Latin-1 otherwise. Draws nothing without a target, a
-// text or a font.
+// text or a font. A text drawn in the last frame in the same colour is not rendered
+// again.
 void drawText(SDL_Surface* target, const char* text, Point at, Rgb colour);
+
+// Once a frame is drawn: frees the renderings of texts it did not draw.
+void forgetUndrawnTexts();
 
 // Which part of a text wider than its room shows: its start, or its end.
 enum TextCut

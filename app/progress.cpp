@@ -1,6 +1,7 @@
 #include "app/progress.h"
 
 #include "app/assets.h"
+#include "app/display.h"
 #include "app/loop.h"
 #include "app/shell.h"
 #include "sound/decode.h"
@@ -48,11 +49,11 @@ void drawBox(const char* path, double done)
         fillBox(screen,
                 {kProgressBar.x0, kProgressBar.y0, kProgressBar.x0 + filled - 1, kProgressBar.y1},
                 kAmber);
-    SDL_Flip(screen);
+    showFrame();
 }
 
-// Reads every pending event: quit requests and pointer motion count, the rest is
-// dropped, so no press acts in the middle of the work.
+// Reads every pending event: quit requests, pointer motion and releases count, the
+// rest is dropped, so no press acts in the middle of the work.
 void readPendingEvents()
 {
     SDL_Event event;
@@ -60,7 +61,7 @@ void readPendingEvents()
     {
         if (asksToQuit(event))
             quitDuringWork = true;
-        else if (event.type == SDL_MOUSEMOTION)
+        else if (event.type == SDL_MOUSEMOTION || event.type == SDL_MOUSEBUTTONUP)
         {
             bool ignored = false;
             handleEvent(event, &ignored);

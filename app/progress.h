@@ -23,6 +23,6 @@ void frameShown();
 
 // The decoder's watcher: once the screen has gone a fifth of a second without a
 // frame, and then every twentieth of a second while the work lasts, reads the
-// pending events (a quit request stops the work, pointer motion is kept, the rest is
-// dropped) and draws the box with the file and how much of it is read.
+// pending events (a quit request stops the work, pointer motion and releases are
+// kept, the rest is dropped) and draws the box with the file and how much of it is read.
 bool watchWork(const char* path, double done);

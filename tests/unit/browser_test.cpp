@@ -1,6 +1,7 @@
 // The sample browser screen in the started program: press boxes, tabs, scrolling,
 // slot selection, the slot markers and the assign button.
 #include "app/assets.h"
+#include "app/display.h"
 #include "app/loop.h"
 #include "app/shell.h"
 #include "browser/browser.h"
@@ -102,9 +103,19 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlot)
     pressIn(kKitsTabBox);
     EXPECT_EQ(modo_samples, 1);
 
-    for (int k = 0; k < 7; ++k)
-        pressIn(kBrowserScrollDownBox);
+    pressIn(kBrowserScrollDownBox);
+    repeatHeldScroll(clockUs() + 300000);
+    EXPECT_EQ(ct_lista, 1) << "a press scrolls one row at once; holding repeats after 0.4 s";
+    repeatHeldScroll(clockUs() + 600000);
+    EXPECT_EQ(ct_lista, 5) << "then 15 rows a second";
+    repeatHeldScroll(clockUs() + 2000000);
     EXPECT_EQ(ct_lista, 6) << "down stops with every row blank";
+    ct_lista = 0;
+    pressIn(kBrowserScrollDownBox);
+    release();
+    repeatHeldScroll(clockUs() + 2000000);
+    EXPECT_EQ(ct_lista, 1) << "a tap scrolls one row";
+    ct_lista = 6;
     pressIn(kBrowserScrollUpBox);
     EXPECT_EQ(ct_lista, 5);
     EXPECT_EQ(ct_lista_2, 0) << "the preset list keeps its own offset";
@@ -115,7 +126,7 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlot)
     EXPECT_FALSE(asignados[7]) << "selecting loads nothing";
 }
 
-TEST_F(BrowserTest, MarkersShowTheSelectedAndExactlyTheAssignedSlots)
+TEST_F(BrowserTest, MarkersAndLabelShowTheSelectedAndExactlyTheAssignedSlots)
 {
     canal_sel = 2;
     for (int slot : {0, 3, 4, 7})
@@ -131,6 +142,14 @@ TEST_F(BrowserTest, MarkersShowTheSelectedAndExactlyTheAssignedSlots)
         for (int x = kSlotCursor.x0; x < kScreenWidth; ++x)
             different += pixelAt(shown, x, y) != pixelAt(screen, x, y);
     EXPECT_EQ(different, 0);
+
+    canal_sel = 5;
+    frame();
+    int relabelled = 0;
+    for (int y = kSlotLabelRoom.y0; y <= kSlotLabelRoom.y1; ++y)
+        for (int x = kSlotLabelRoom.x0; x <= kSlotLabelRoom.x1; ++x)
+            relabelled += pixelAt(shown, x, y) != pixelAt(screen, x, y);
+    EXPECT_GT(relabelled, 0) << "the next frame's label names the newly selected slot";
     SDL_FreeSurface(shown);
 }
 
