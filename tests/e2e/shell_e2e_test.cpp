@@ -3,7 +3,10 @@
 #include "tests/support/stage.h"
 #include "tests/support/xsession.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <sstream>
 
 namespace
 {
@@ -11,13 +14,24 @@ namespace
 const std::string kMenuStarted = std::string("cwd=") + PADBOX_MENU_PROBE_DIR +
                                  "\nargc=0\narg0=" + PADBOX_MENU_PROBE_DIR + "/gp2xmenu\n";
 
-// Standard error without the disk audio driver's two-line notice.
+// Standard error without SDL's own log lines (such as the disk audio driver's
+// notice), which start with their priority, and the indented lines that go on
+// from them.
 std::string programErrors(const ProgramRun& run)
 {
-    std::string err = readFile(run.errFile);
-    const size_t notice = err.find("WARNING: You are using the SDL disk writer");
-    if (notice != std::string::npos)
-        err.erase(notice, err.find('\n', err.find('\n', notice) + 1) + 1 - notice);
+    static const char* const priorities[] = {
+        "VERBOSE: ", "DEBUG: ", "INFO: ", "WARNING: ", "ERROR: ", "CRITICAL: "};
+    std::istringstream lines(readFile(run.errFile));
+    std::string err, line;
+    bool fromSdl = false;
+    while (std::getline(lines, line))
+    {
+        fromSdl = (fromSdl && line.rfind(' ', 0) == 0) ||
+                  std::any_of(std::begin(priorities), std::end(priorities),
+                              [&](const char* priority) { return line.rfind(priority, 0) == 0; });
+        if (!fromSdl)
+            err += line + "\n";
+    }
     return err;
 }
 

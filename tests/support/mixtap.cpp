@@ -1,5 +1,6 @@
 #include "tests/support/mixtap.h"
 
+#include "tests/support/diskaudio.h"
 #include "tests/support/wav.h"
 
 #include <SDL/SDL_mixer.h>
@@ -11,6 +12,8 @@ namespace
 {
 constexpr int kLevelShift = 6; // slot s sounds at 64 << s: eight slots stay below 16384
 constexpr int kStereo = 2;
+constexpr size_t kPass = 256;     // frames the mixer mixes at a time
+constexpr size_t kHeldPasses = 8; // sdl12-compat on SDL 2.26 holds three and a half
 
 std::vector<int16_t> tap; // interleaved stereo, sized before the mixer writes
 std::atomic<int64_t> tapped{0};
@@ -93,6 +96,17 @@ std::vector<int16_t> tappedLeft()
 bool captureEndsWithTap(const std::vector<int16_t>& capture)
 {
     const size_t n = size_t(tapped * kStereo);
-    return n <= tap.size() && capture.size() >= n &&
-           std::equal(tap.begin(), tap.begin() + n, capture.end() - n);
+    if (n > tap.size())
+        return false;
+    // A library that resamples drops what its converter holds when it closes.
+    const size_t held = captureFormat().rate == kTestRate ? 0 : kHeldPasses * kPass * kStereo;
+    const auto heard = [](int16_t mixed, int16_t sample) { return heardAs(sample, mixed); };
+    for (size_t missing = 0; missing <= std::min(held, n); missing += kStereo)
+    {
+        const size_t end = n - missing;
+        if (capture.size() >= end &&
+            std::equal(tap.begin(), tap.begin() + end, capture.end() - end, heard))
+            return true;
+    }
+    return false;
 }

@@ -37,8 +37,9 @@ int64_t mixPosition();
 // Left channel of everything tapped; call once the mixer is closed.
 std::vector<int16_t> tappedLeft();
 
-// Whether the disk driver's capture ends with exactly the tapped stream, all of
-// which fitted the room made for it.
+// Whether the disk driver's capture ends with the tapped stream, all of which
+// fitted the room made for it; where the library resamples, less the last few passes,
+// which its converter still held when it closed.
 bool captureEndsWithTap(const std::vector<int16_t>& capture);
 
 // Waits in real time until at least `frame` frames are mixed.

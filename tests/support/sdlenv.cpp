@@ -9,10 +9,6 @@
 
 namespace
 {
-// One mixing pass of 256 frames at 22050 Hz lasts 11.6 ms; the disk driver waits
-// this long between passes, so the mixer runs a little ahead of real time.
-const char kDiskDelayMs[] = "11";
-
 void feed(const SDL_Event& event)
 {
     bool quit = false;
@@ -23,9 +19,11 @@ void feed(const SDL_Event& event)
 void useHeadlessDrivers(const std::string& audioFile)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", audioFile.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", kDiskDelayMs, 1);
+    for (const std::string& entry : diskAudioEnvironment(audioFile))
+    {
+        const size_t equals = entry.find('=');
+        setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
+    }
 }
 
 void moveTo(int x, int y)

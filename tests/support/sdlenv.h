@@ -2,14 +2,14 @@
 // fresh copy of the stage folder as working directory, the shell's own start-up.
 #pragma once
 
+#include "tests/support/diskaudio.h"
 #include "tests/support/pixel.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 #include <string>
 
-// Headless drivers for this process: dummy video, disk audio written to audioFile
-// at about the speed of real time.
+// Headless drivers for this process: dummy video, and disk audio as above.
 void useHeadlessDrivers(const std::string& audioFile);
 
 // An event of the given type with the key fields set; every other field is zero.
@@ -26,6 +26,10 @@ void joyButton(Uint8 button);
 // Waits while the mixer plays, in milliseconds of real time.
 void waitMs(int ms);
 
+// Long enough for all that the mixer has mixed to reach the capture file: a library
+// that resamples holds some (sdl12-compat on SDL 2.26: 41 ms).
+constexpr int kPlayOutMs = 100;
+
 // A started program: the working directory is a fresh stage copy, and start-up has
 // run as the real program runs it. Shut-down runs at the end unless the test ran it.
 class ProgramTest : public ::testing::Test
@@ -38,7 +42,7 @@ class ProgramTest : public ::testing::Test
     void stopProgram();
 
     std::string stage;     // the stage copy, also the working directory
-    std::string audioFile; // what the mixer played, 16-bit stereo at 22050 Hz
+    std::string audioFile; // what the mixer played, as the disk driver wrote it
     std::string home;      // the working directory before the test
     bool running = false;
 };

@@ -1,5 +1,6 @@
 #include "tests/support/xsession.h"
 
+#include "tests/support/diskaudio.h"
 #include "tests/support/stage.h"
 
 #include <cerrno>
@@ -112,9 +113,8 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
     run.outFile = dir + "/stdout.txt";
     run.errFile = dir + "/stderr.txt";
     run.audioFile = dir + "/audio.raw";
-    std::vector<std::string> env = {"DISPLAY=" + server.display, "SDL_VIDEODRIVER=x11",
-                                    "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + run.audioFile,
-                                    "SDL_DISKAUDIODELAY=11"};
+    std::vector<std::string> env = diskAudioEnvironment(run.audioFile);
+    env.insert(env.end(), {"DISPLAY=" + server.display, "SDL_VIDEODRIVER=x11"});
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     const std::string path = program.empty() ? dir + "/padbox" : program;
     run.pid = spawn({path}, env, dir, run.outFile, run.errFile);

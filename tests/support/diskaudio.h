@@ -1,0 +1,24 @@
+// The disk audio driver of the SDL this process runs with: where what the mixer
+// plays lands in its capture file, and its settings for a program's run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// How the disk audio driver writes the mixer's output: raw 16-bit stereo frames at
+// `rate`, which may be a whole multiple of the mixer's rate (sdl12-compat opens
+// SDL 2's device at 44.1 kHz at least and resamples to it). Of each rate / 22050
+// frames, the one numbered `phase` holds a frame as the mixer made it.
+struct CaptureFormat
+{
+    int rate;
+    int phase;
+};
+
+// Measured once per process: a child process plays marks 20 ms apart through the
+// disk driver, and where they land in its file gives the rate and phase.
+const CaptureFormat& captureFormat();
+
+// Environment entries that send a program's sound to the disk driver writing
+// audioFile, a device buffer at a time at about the speed of real time.
+std::vector<std::string> diskAudioEnvironment(const std::string& audioFile);
