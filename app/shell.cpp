@@ -25,6 +25,14 @@ constexpr Uint16 kMixerFormat = AUDIO_S16LSB;
 constexpr int kMixerChannels = 2; // stereo output
 constexpr int kMixerBuffer = 256; // samples per mixing pass
 const char kCaption[] = "padbox";
+
+// sdl12-compat centres a new window where classic SDL leaves it at the screen's
+// origin; both put it at the origin, unless the user asks for a place.
+void placeWindowAtOrigin()
+{
+    if (!getenv("SDL_VIDEO_CENTERED"))
+        setenv("SDL_VIDEO_WINDOW_POS", "0,0", 0); // a place of the user's own stays
+}
 } // namespace
 
 void startUp()
@@ -39,6 +47,7 @@ void startUp()
     atexit(Terminate);
     SDL_ShowCursor(0);
 
+    placeWindowAtOrigin();
     screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, kScreenDepth, 0);
     if (!screen)
     {

@@ -88,6 +88,16 @@ TEST_F(ShellSession, QuitsQuietlyOnEscapeControlCAndTheWindowsCloseButton)
     EXPECT_EQ(waitExit(run), 0);
 }
 
+TEST_F(ShellSession, OpensItsWindowAtTheOriginOfALargerScreenOrWhereTheUserAsks)
+{
+    stopXvfb(server);
+    server = startXvfb("640x480");
+    EXPECT_EQ(windowPosition(server, start()), "0,0");
+    xdo(server, "mousemove 160 120 key Escape");
+    EXPECT_EQ(waitExit(run), 0);
+    EXPECT_EQ(windowPosition(server, start({"SDL_VIDEO_WINDOW_POS=10,20"})), "10,20");
+}
+
 TEST_F(ShellSession, StartUpFailuresEndWithTheirOwnMessageAndStatus)
 {
     for (const char* image : {"dialog", "dialog_2", "f_play", "f_presets", "f_smp", "teclas",

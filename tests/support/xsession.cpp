@@ -74,13 +74,13 @@ std::string capture(const XServer& server, const std::string& command)
 }
 } // namespace
 
-XServer startXvfb()
+XServer startXvfb(const std::string& size)
 {
     int fds[2];
     if (pipe(fds) != 0)
         throw std::runtime_error("pipe");
     XServer server;
-    server.pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "320x240x24",
+    server.pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", size + "x24",
                         "-nolisten", "tcp", "-noreset"},
                        {}, "", "", "", fds[1]);
     close(fds[1]);
@@ -142,6 +142,19 @@ unsigned long waitForWindow(const XServer& server, int timeoutMs)
         usleep(50000);
     }
     return 0;
+}
+
+std::string windowPosition(const XServer& server, unsigned long window)
+{
+    const std::string geometry =
+        capture(server, "xdotool getwindowgeometry --shell " + std::to_string(window));
+    const auto value = [&](const std::string& name)
+    {
+        const size_t at = geometry.find(name + "=");
+        return at == std::string::npos ? "?"
+                                       : geometry.substr(at + 2, geometry.find('\n', at) - at - 2);
+    };
+    return value("X") + "," + value("Y");
 }
 
 bool xdo(const XServer& server, const std::string& args)

@@ -24,7 +24,8 @@ struct ProgramRun
     std::string audioFile; // what the program played (disk audio driver)
 };
 
-XServer startXvfb();
+// A server with one screen of the given size, 24 bits deep.
+XServer startXvfb(const std::string& size = "320x240");
 void stopXvfb(XServer& server);
 
 // Starts `program` (default: the stage's padbox) in dir with the server's display.
@@ -39,6 +40,9 @@ int waitExit(ProgramRun& run, int timeoutMs = 10000);
 
 // Waits until the program's window shows; its X window id, or 0.
 unsigned long waitForWindow(const XServer& server, int timeoutMs = 10000);
+
+// Top-left corner of a window on the screen, as "x,y".
+std::string windowPosition(const XServer& server, unsigned long window);
 
 // Runs xdotool with the given arguments on the server; true when it succeeded.
 bool xdo(const XServer& server, const std::string& args);
