@@ -47,6 +47,7 @@ class HeardTest : public ProgramTest
     {
         stopProgram();
         EXPECT_TRUE(captureEndsWithTap(readCapture(audioFile)));
+        EXPECT_TRUE(everyPassWhole());
         return tappedLeft();
     }
 };

@@ -17,10 +17,13 @@ constexpr size_t kHeldPasses = 8; // sdl12-compat on SDL 2.26 holds three and a 
 
 std::vector<int16_t> tap; // interleaved stereo, sized before the mixer writes
 std::atomic<int64_t> tapped{0};
+std::atomic<bool> partPass{false};
 
 void record(void*, Uint8* stream, int len)
 {
     const int64_t frames = len / int64_t(kStereo * sizeof(int16_t));
+    if (frames != int64_t(kPass))
+        partPass = true;
     const int64_t at = tapped;
     if ((at + frames) * kStereo <= int64_t(tap.size()))
         memcpy(&tap[size_t(at * kStereo)], stream, size_t(len));
@@ -71,6 +74,7 @@ void startMixTap(int maxFrames)
     SDL_LockAudio();
     tap.assign(size_t(maxFrames) * kStereo, 0);
     tapped = 0;
+    partPass = false;
     Mix_SetPostMix(record, nullptr);
     SDL_UnlockAudio();
 }
@@ -91,6 +95,11 @@ std::vector<int16_t> tappedLeft()
     std::vector<int16_t> stereo(tap.begin(),
                                 tap.begin() + std::min<int64_t>(tapped * kStereo, tap.size()));
     return leftChannel(stereo);
+}
+
+bool everyPassWhole()
+{
+    return !partPass;
 }
 
 bool captureEndsWithTap(const std::vector<int16_t>& capture)

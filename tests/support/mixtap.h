@@ -37,6 +37,9 @@ int64_t mixPosition();
 // Left channel of everything tapped; call once the mixer is closed.
 std::vector<int16_t> tappedLeft();
 
+// Whether every pass tapped was 256 frames long, as the library's callback asked.
+bool everyPassWhole();
+
 // Whether the disk driver's capture ends with the tapped stream, all of which
 // fitted the room made for it; where the library resamples, less the last few passes,
 // which its converter still held when it closed.
