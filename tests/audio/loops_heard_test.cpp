@@ -88,7 +88,7 @@ TEST_F(HeardTest, LoopsStartOnTheControlLoopsBoundariesAndStayInStep)
     const int64_t on1 = atFrame(2000, [] { toggleLoop(1); });
     const int64_t on0 = atFrame(on1 + 7000, [] { toggleLoop(0); });
     const int64_t on3 = atFrame(on0 + 1500, [] { toggleLoop(3); });
-    waitForFrame(on1 + 7 * kControlFrames);
+    waitForFrame(on1 + 7 * kControlFrames + kControlFrames / 2); // shut down between boundaries
     const std::vector<int16_t> left = heard();
 
     const std::vector<int64_t> boundaries = soundStarts(left, 5);
@@ -157,7 +157,7 @@ TEST_F(HeardTest, ReplacingTheSoundOfARunningLoopNeverStallsTheLoops)
     const int64_t before = mixPosition();
     assignSlot(5, newControl.c_str(), "new");
     const int64_t after = mixPosition();
-    waitForFrame(after + 5 * kNewControl);
+    waitForFrame(after + 5 * kNewControl + kNewControl / 2);
     const std::vector<int16_t> left = heard();
 
     const std::vector<int64_t> boundaries = soundStarts(left, 5);
