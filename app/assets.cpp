@@ -1,15 +1,7 @@
 #include "app/assets.h"
 
-#include "app/loop.h"
 #include "app/shell.h"
-#include "browser/browser.h"
-#include "browser/catalogue.h"
-#include "preset/keyboard.h"
-#include "preset/presetscreen.h"
-#include "sound/loops.h"
-#include "sound/pads.h"
 
-#include <SDL/SDL_mixer.h>
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,8 +34,6 @@ SDL_Rect r_caja_sample;
 SDL_Rect r_caja_asignado;
 SDL_Rect r_teclas;
 SDL_Rect r_dialog;
-
-int32_t volumen = 250;
 
 namespace
 {
@@ -136,30 +126,13 @@ void setLayout()
     r_teclas = rect(4, 40, 312, 130);
     r_dialog = rect(23, 54, 260, 116);
 }
-
-void setStartingState()
-{
-    modo = kPresetScreen;
-    modo_samples = 1;
-    canal_sel = 0;
-    resetLoops();
-    ct_lista = 0;
-    ct_lista_2 = 0;
-    resetPads();
-    clearCatalogue();
-    loop_win = 0;
-    ver_teclado = 0;
-}
 } // namespace
 
 void loadAssets()
 {
     loadImages();
     setLayout();
-    Mix_Volume(-1, volumen);
-    Mix_ChannelFinished(channelDone);
     fuente = TTF_OpenFont(kFontPath, kFontSize);
-    setStartingState();
 }
 
 void freeAssets()

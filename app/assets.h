@@ -45,12 +45,8 @@ extern SDL_Rect r_caja_asignado;    // assigned-slot markers, placed when drawn
 extern SDL_Rect r_teclas;           // on-screen keyboard
 extern SDL_Rect r_dialog;           // load dialog
 
-// Volume given to every mixer channel; above the mixer's maximum, so full volume.
-extern int32_t volumen;
-
 // Loads the seventeen images (exits with status 3 on the first missing one), sets
-// the layout, the mixer volume and finished-callback, opens the font and gives
-// every subsystem's state its starting value.
+// the layout and opens the font.
 void loadAssets();
 
 // Frees the images in their fixed order and closes the font.

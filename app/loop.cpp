@@ -5,6 +5,7 @@
 #include "browser/catalogue.h"
 #include "preset/presetscreen.h"
 #include "sound/pads.h"
+#include "sound/preview.h"
 
 int32_t modo;
 int32_t mx, my;
@@ -24,7 +25,7 @@ void enterScreen(int32_t s)
     {
         ct_lista = 0;
         ct_lista_2 = 0;
-        scanCatalogue();
+        scanCatalogue(s == kPresetScreen ? kPresetFolder : sampleFolder());
     }
 }
 } // namespace

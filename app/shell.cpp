@@ -4,10 +4,13 @@
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
+#include "preset/presetscreen.h"
 #include "sound/loops.h"
+#include "sound/mixer.h"
+#include "sound/pads.h"
+#include "sound/preview.h"
 #include "sound/slots.h"
 
-#include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
 #include <algorithm>
 #include <cstdio>
@@ -20,10 +23,6 @@ SDL_Joystick* joystick;
 namespace
 {
 constexpr Uint32 kSdlSubsystems = SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK;
-constexpr int kMixerRate = 22050;
-constexpr Uint16 kMixerFormat = AUDIO_S16LSB;
-constexpr int kMixerChannels = 2; // stereo output
-constexpr int kMixerBuffer = 256; // samples per mixing pass
 const char kCaption[] = "padbox";
 
 // sdl12-compat centres a new window where classic SDL leaves it at the screen's
@@ -32,6 +31,18 @@ void placeWindowAtOrigin()
 {
     if (!getenv("SDL_VIDEO_CENTERED"))
         setenv("SDL_VIDEO_WINDOW_POS", "0,0", 0); // a place of the user's own stays
+}
+
+// Every screen's state at its start: the preset screen, nothing lit, no loop on, an
+// empty catalogue.
+void setStartingState()
+{
+    modo = kPresetScreen;
+    resetBrowser();
+    resetPads();
+    resetLoops();
+    resetPresetScreen();
+    clearCatalogue();
 }
 } // namespace
 
@@ -58,11 +69,13 @@ void startUp()
     SDL_ShowCursor(0); // again, now that the display exists
 
     joystick = SDL_JoystickOpen(0);
-    Mix_OpenAudio(kMixerRate, kMixerFormat, kMixerChannels, kMixerBuffer);
+    openMixer();
     TTF_Init();
 
     loadAssets();
-    scanCatalogue();
+    setUpMixer();
+    setStartingState();
+    scanCatalogue(kPresetFolder);
 }
 
 void shutDown()
@@ -72,7 +85,7 @@ void shutDown()
     freeSlotSounds();
     releaseAllPreviews();
     SDL_FreeSurface(screen);
-    Mix_CloseAudio();
+    closeMixer();
     SDL_JoystickClose(joystick);
     SDL_Quit();
 }

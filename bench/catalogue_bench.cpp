@@ -5,6 +5,7 @@
 #include "bench/bench.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
+#include "sound/preview.h"
 #include "sound/slots.h"
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
@@ -42,10 +43,10 @@ void scanFolderOf(int count, int repeats)
     }
     modo = kSampleBrowser;
     modo_samples = 1;
-    scanCatalogue(); // warm the directory cache
+    scanCatalogue(kKitsFolder); // warm the directory cache
     const double start = nowSeconds();
     for (int k = 0; k < repeats; ++k)
-        scanCatalogue();
+        scanCatalogue(kKitsFolder);
     const double perScan = (nowSeconds() - start) / repeats;
     report("scan and sort, " + std::to_string(cantidad) + " entries", perScan * 1e3, "ms");
     clearCatalogue();

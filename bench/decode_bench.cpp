@@ -2,6 +2,7 @@
 // preset's eight files takes at its peak.
 #include "bench/bench.h"
 #include "sound/decode.h"
+#include "sound/mixer.h"
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
 
@@ -19,13 +20,12 @@ constexpr int kSeconds = 10; // length of the file decoded for speed
 constexpr int kRuns = 10;
 constexpr int kPresetWords = 3; // the preset header's words before the eight paths
 constexpr int kPresetSlots = 8;
-constexpr int kMixerBuffer = 256;
 
-void openMixer()
+void openDummyMixer()
 {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SDL_Init(SDL_INIT_AUDIO);
-    Mix_OpenAudio(kTestRate, AUDIO_S16LSB, 2, kMixerBuffer);
+    openMixer();
 }
 
 void closeMixer()
@@ -50,7 +50,7 @@ void timeDecode(const char* label, const WavSpec& spec)
 
 void decodeSpeed()
 {
-    openMixer();
+    openDummyMixer();
     timeDecode("44.1 kHz 16-bit stereo (mixer's loader)",
                {44100, 2, WavEncoding::S16, WavLayout::Plain});
     timeDecode("48 kHz 24-bit stereo (libsndfile, soxr)",
@@ -125,7 +125,7 @@ std::vector<std::string> presetPaths(const std::string& stage, const char* prese
 
 void loadingMemory()
 {
-    openMixer();
+    openDummyMixer();
     measureLoading("demo preset", presetPaths(PADBOX_TEST_STAGE, "presets/demo.trp"));
 
     // A preset of four one-second kit hits at 44.1 kHz 16-bit and four four-second

@@ -4,6 +4,7 @@
 #include "app/loop.h"
 #include "app/shell.h"
 #include "browser/catalogue.h"
+#include "sound/preview.h"
 #include "sound/slots.h"
 
 #include <cstdio>
@@ -12,7 +13,6 @@
 uint8_t modo_samples;
 int32_t canal_sel;
 int32_t lista_sel;
-std::vector<Preview> previews;
 
 namespace
 {
@@ -52,9 +52,6 @@ constexpr uint8_t kLabelRed = 255, kLabelGreen = 255, kLabelBlue = 0;
 constexpr uint8_t kKitsChosen = 1; // values of modo_samples
 constexpr uint8_t kLoopsChosen = 0;
 constexpr int kOneShotSlots = 4; // slots 0-3 are samples, 4-7 loops
-constexpr int kAnyIdleChannel = -1;
-constexpr int kPlayOnce = 0;
-constexpr int kNoTimeLimit = -1;
 
 bool inBox(const Box& box, int32_t x, int32_t y)
 {
@@ -66,7 +63,7 @@ void chooseTab(uint8_t kitsTab)
     modo_samples = kitsTab;
     ct_lista_2 = 0;
     ct_lista = 0;
-    scanCatalogue();
+    scanCatalogue(sampleFolder());
 }
 
 void drawSlotColumn()
@@ -82,13 +79,6 @@ void drawSlotColumn()
         r_caja_asignado.y = static_cast<Sint16>(kMarkerTop + kMarkerPitch * slot);
         drawImage(asignado, r_caja_asignado);
     }
-}
-
-// The channel still holds the preview and has not finished it. The caller holds the
-// audio lock, so the mixer cannot end or replace it between the two reads.
-bool stillPlaying(const Preview& preview)
-{
-    return Mix_Playing(preview.channel) && Mix_GetChunk(preview.channel) == preview.sound;
 }
 } // namespace
 
@@ -187,8 +177,7 @@ void sampleBrowserPress()
 void assignSelectedEntry()
 {
     char path[kSlotPathSize];
-    const char* name = entryPath(path, sizeof path, catalogueFolder(kSampleBrowser, modo_samples),
-                                 catalogueEntry(lista_sel));
+    const char* name = entryPath(path, sizeof path, sampleFolder(), catalogueEntry(lista_sel));
     assignSlot(canal_sel, path, name);
 }
 
@@ -196,45 +185,19 @@ void previewEntry(int row)
 {
     lista_sel = ct_lista + row;
     char path[kSlotPathSize];
-    entryPath(path, sizeof path, catalogueFolder(kSampleBrowser, modo_samples),
-              catalogueEntry(lista_sel));
-    // Finished previews go first, so quick presses between two frames keep at most
-    // one preview per channel alive.
-    releaseFinishedPreviews();
-    Mix_Chunk* sound = loadSlotSound(path);
-    if (!sound)
-        return;
-    const int channel = Mix_PlayChannelTimed(kAnyIdleChannel, sound, kPlayOnce, kNoTimeLimit);
-    if (channel < 0)
-    {
-        Mix_FreeChunk(sound); // every channel busy: the mixer declined it
-        return;
-    }
-    previews.push_back({sound, channel});
+    entryPath(path, sizeof path, sampleFolder(), catalogueEntry(lista_sel));
+    playPreview(path);
 }
 
-void releaseFinishedPreviews()
+const char* sampleFolder()
 {
-    if (previews.empty())
-        return;
-    SDL_LockAudio();
-    for (size_t i = 0; i < previews.size();)
-    {
-        if (stillPlaying(previews[i]))
-        {
-            ++i;
-            continue;
-        }
-        Mix_FreeChunk(previews[i].sound);
-        previews[i] = previews.back();
-        previews.pop_back();
-    }
-    SDL_UnlockAudio();
+    return modo_samples ? kKitsFolder : kLoopsFolder;
 }
 
-void releaseAllPreviews()
+void resetBrowser()
 {
-    for (const Preview& preview : previews)
-        Mix_FreeChunk(preview.sound);
-    std::vector<Preview>().swap(previews);
+    modo_samples = kKitsChosen;
+    canal_sel = 0;
+    ct_lista = 0;
+    ct_lista_2 = 0;
 }

@@ -1,23 +1,12 @@
 // The sample browser screen: folder tabs, list with preview, slot column, assign.
 #pragma once
 
-#include <SDL/SDL_mixer.h>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 extern uint8_t modo_samples; // 1: kits/ tab, 0: loops/ tab
 extern int32_t canal_sel;    // slot 0-7 the assign button fills
 extern int32_t lista_sel;    // catalogue index of the entry last pressed; may be past the end
-
-// A preview sound handed to the mixer, and the channel it was started on. No slot
-// owns it; it is freed once that channel has finished with it.
-struct Preview
-{
-    Mix_Chunk* sound;
-    int channel;
-};
-extern std::vector<Preview> previews;
 
 // The controls of the screen, as a press finds them.
 enum BrowserControl
@@ -51,13 +40,11 @@ const char* entryPath(char* out, size_t size, const char* folder, const char* na
 // Loads the entry lista_sel of the current folder into slot canal_sel.
 void assignSelectedEntry();
 
-// Selects visible row `row` and plays its file once on the first idle channel; a
-// sound the mixer declines (no idle channel) is freed at once.
+// Selects visible row `row` and previews its file.
 void previewEntry(int row);
 
-// Once per frame: frees the previews whose channel has ended them or moved on to
-// another sound. Runs on the main thread; slot sounds are never in the list.
-void releaseFinishedPreviews();
+// The folder the sample tabs choose: kits/ or loops/ by modo_samples.
+const char* sampleFolder();
 
-// Shut-down: frees every preview sound that is left.
-void releaseAllPreviews();
+// Tab on kits/, slot cursor on slot 0, both lists at their top.
+void resetBrowser();

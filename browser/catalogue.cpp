@@ -1,10 +1,7 @@
 #include "browser/catalogue.h"
 
 #include "app/assets.h"
-#include "app/loop.h"
 #include "app/shell.h"
-#include "browser/browser.h"
-#include "preset/presetscreen.h"
 #include "sound/slots.h"
 
 #include <algorithm>
@@ -39,13 +36,6 @@ constexpr int32_t kPressTop = 26;
 constexpr int32_t kPressRowHeight = 14;
 } // namespace
 
-const char* catalogueFolder(int32_t screenMode, uint8_t kitsTab)
-{
-    if (screenMode == kPresetScreen)
-        return kPresetFolder;
-    return kitsTab ? kKitsFolder : kLoopsFolder;
-}
-
 bool fitsListing(const char* folder, const char* name)
 {
     if (strcmp(folder, kPresetFolder) == 0)
@@ -70,10 +60,9 @@ void clearCatalogue()
     cantidad = 0;
 }
 
-void scanCatalogue()
+void scanCatalogue(const char* folder)
 {
     clearCatalogue();
-    const char* folder = catalogueFolder(modo, modo_samples);
     // A folder that cannot be opened leaves the catalogue empty, silently.
     if (DIR* dpdf = opendir(folder))
     {

@@ -8,6 +8,10 @@
 
 constexpr int kVisibleRows = 12;
 
+// A listed preset name and its terminator: the size of the name a preset row is
+// chosen into. Sample entries are limited by the slot path instead.
+constexpr int kPresetNameSize = 200;
+
 // The folders the catalogue lists, relative to the working directory; each is also
 // the prefix of the paths built from its entries.
 constexpr char kPresetFolder[] = "presets/";
@@ -21,12 +25,9 @@ extern int32_t cantidad;   // entries stored by the last scan, the size of lista
 extern int32_t ct_lista;   // sample browser: catalogue index of its top row
 extern int32_t ct_lista_2; // preset screen: catalogue index of its top row
 
-// Lists the folder that modo and modo_samples choose, sorted.
-void scanCatalogue();
-
-// The folder listed for a screen: presets/ on the preset screen, otherwise kits/ or
-// loops/ by the sample tab.
-const char* catalogueFolder(int32_t screenMode, uint8_t kitsTab);
+// Lists the folder, one of the three above, sorted. A folder that cannot be opened
+// leaves the catalogue empty.
+void scanCatalogue(const char* folder);
 
 // Whether an entry can be listed: a sample's folder and name must fit a slot path,
 // a preset's name the preset name it is chosen into, each with its terminator.

@@ -125,5 +125,5 @@ void savePreset()
     strncat(nombre_archivo, kPresetEnding, kPresetNameSize - 1 - strlen(nombre_archivo));
     writePreset(presetPath(nombre_archivo).c_str());
     ver_teclado = 0;
-    scanCatalogue();
+    scanCatalogue(kPresetFolder);
 }

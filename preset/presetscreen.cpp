@@ -54,20 +54,16 @@ void listPress()
         loadPreset();
 }
 
-// Pads dark, loops off and no control loop, browser and lists back at their start.
-// The loop state is cleared before any sound is released, so the mixer's callback
-// starts nothing from here on.
+// Every screen's state back at its start, the preset screen showing. The loop state
+// is cleared before any sound is released, so the mixer's callback starts nothing
+// from here on.
 void putPlayerAtRest()
 {
-    modo_samples = 1;
     modo = kPresetScreen;
+    resetBrowser();
     resetPads();
     resetLoops();
-    canal_sel = 0;
-    ct_lista = 0;
-    ct_lista_2 = 0;
-    ver_teclado = 0;
-    loop_win = 0;
+    resetPresetScreen();
 }
 } // namespace
 
@@ -135,6 +131,12 @@ void presetScreenPress()
     else
         listPress();
     panelKeysPress();
+}
+
+void resetPresetScreen()
+{
+    ver_teclado = 0;
+    loop_win = 0;
 }
 
 void loadPreset()

@@ -1,10 +1,10 @@
 // The preset screen: preset list, load button and load dialog, keyboard button.
 #pragma once
 
+#include "browser/catalogue.h"
+
 #include <cstdint>
 #include <string>
-
-constexpr int kPresetNameSize = 200;
 
 extern char nombre_archivo[kPresetNameSize]; // preset name without folder
 extern uint8_t loop_win;                     // the load dialog is shown
@@ -27,6 +27,9 @@ void drawPresetScreen();
 // A press at (mx, my): dismisses the dialog alone; otherwise the keyboard or the
 // list, scroll, keyboard and load buttons, and then the panel keys.
 void presetScreenPress();
+
+// Keyboard and load dialog hidden.
+void resetPresetScreen();
 
 // Loads presets/<nombre_archivo> into all eight slots after putting the player at
 // rest, and shows the dialog. A name that leads to no readable file changes nothing.

@@ -7,7 +7,7 @@ libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev fonts-dejavu-core libsdl1.2-
 libsndfile1-dev libsoxr-dev
 googletest libgtest-dev libx11-dev
 xvfb xdotool x11-apps imagemagick
-clang libclang-rt-14-dev
+clang libclang-rt-14-dev clang-format
 dpkg-dev file"
 
 missing=""

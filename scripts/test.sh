@@ -1,13 +1,18 @@
 #!/bin/sh
-# Installs what is missing, then builds and runs every test: the normal build on
-# classic SDL 1.2 and again on sdl12-compat, an AddressSanitizer+UndefinedBehavior-
-# Sanitizer build, and a ThreadSanitizer build of the tests that run the mixer's audio
-# thread, then a short fuzzing run.
+# Installs what is missing, checks the house rules, then builds and runs every test:
+# the normal build on classic SDL 1.2 and again on sdl12-compat, an AddressSanitizer+
+# UndefinedBehaviorSanitizer build, and a ThreadSanitizer build of the tests that run
+# the mixer's audio thread, then a short fuzzing run.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 jobs=$(nproc)
 compat=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/sdl12-compat
+
+# The house rules a script can check: formatting, and includes pointing one way.
+find app sound browser preset tools bench tests \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) \
+    -exec clang-format --dry-run --Werror {} +
+scripts/check-includes.sh
 
 build() { # folder, extra cmake options...
     dir=$1

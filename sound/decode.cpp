@@ -1,5 +1,7 @@
 #include "sound/decode.h"
 
+#include "sound/mixer.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -345,7 +347,7 @@ Mix_Chunk* decodeSound(const char* path)
     int rate = 0;
     Uint16 format = 0;
     int channels = 0;
-    if (!Mix_QuerySpec(&rate, &format, &channels) || format != AUDIO_S16SYS ||
+    if (!Mix_QuerySpec(&rate, &format, &channels) || format != kMixerFormat ||
         (channels != 1 && channels != 2))
         return nullptr;
     SDL_RWops* stream = SDL_RWFromFile(path, "rb");

@@ -2,6 +2,7 @@
 
 #include "sound/decode.h"
 #include "sound/loops.h"
+#include "sound/mixer.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,8 +14,6 @@ uint8_t asignados[kSlotCount];
 
 namespace
 {
-constexpr int kPlayOnce = 0;
-constexpr int kNoTimeLimit = -1;
 
 // Empties the slot under the audio lock, so the callback sees either the old
 // sound whole or null, and hands the old sound back for freeing.

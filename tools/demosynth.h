@@ -2,9 +2,11 @@
 // and the instruments that the kits and loops are played on.
 #pragma once
 
+#include "sound/mixer.h"
+
 #include <vector>
 
-constexpr int kRate = 22050; // the mixer's own rate, so the files load without conversion
+constexpr int kRate = kMixerRate; // so the files load without conversion
 
 // Lengths of the one-shot drum voices; a drum never sounds past its length.
 constexpr int kKickFrames = kRate * 45 / 100;

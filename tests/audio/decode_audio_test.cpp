@@ -2,6 +2,7 @@
 // the mixer at its true length.
 #include "browser/browser.h"
 #include "browser/catalogue.h"
+#include "sound/preview.h"
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
 #include "tests/support/wav.h"

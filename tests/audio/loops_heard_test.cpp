@@ -4,6 +4,7 @@
 // to the frame from which a main-thread action is heard.
 #include "app/loop.h"
 #include "sound/loops.h"
+#include "sound/mixer.h"
 #include "sound/slots.h"
 #include "tests/support/mixtap.h"
 #include "tests/support/sdlenv.h"
@@ -15,7 +16,7 @@
 
 namespace
 {
-constexpr int64_t kPass = 256; // frames the mixer mixes at a time
+constexpr int64_t kPass = kMixerBuffer;
 constexpr int kControlFrames = 5000;
 constexpr int kTail = 300;
 

@@ -3,6 +3,7 @@
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
+#include "sound/preview.h"
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"

@@ -15,6 +15,7 @@
 #include "preset/presetfile.h"
 #include "preset/presetscreen.h"
 #include "sound/loops.h"
+#include "sound/preview.h"
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"

@@ -1,5 +1,6 @@
 #include "tests/support/diskaudio.h"
 
+#include "sound/mixer.h"
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
 
@@ -14,8 +15,7 @@
 
 namespace
 {
-constexpr int kMixerFrames = 256; // frames of one mixing pass, as the program opens the mixer
-constexpr int kStereo = 2;
+constexpr int kStereo = kMixerChannels;
 
 // The marks of the measurement: 20 ms apart, a whole number of frames at every rate
 // that is a multiple of 50 Hz, the first away from the stream's start.
@@ -50,14 +50,14 @@ void playMarks(void*, Uint8* stream, int len)
     setenv("SDL_DISKAUDIODELAY", "0", 1);
     SDL_AudioSpec want = {}, got;
     want.freq = kTestRate;
-    want.format = AUDIO_S16LSB;
+    want.format = kMixerFormat;
     want.channels = kStereo;
-    want.samples = kMixerFrames;
+    want.samples = kMixerBuffer;
     want.callback = playMarks;
     if (SDL_Init(SDL_INIT_AUDIO) < 0 || SDL_OpenAudio(&want, &got) < 0)
         _exit(1);
     SDL_PauseAudio(0);
-    const long enough = kFirstMark + kMarks * kMarkSpacing + 4 * kMixerFrames;
+    const long enough = kFirstMark + kMarks * kMarkSpacing + 4 * kMixerBuffer;
     for (int waited = 0; marksFed < enough && waited < kProbeTimeoutMs; ++waited)
         SDL_Delay(1);
     SDL_CloseAudio();
@@ -129,7 +129,7 @@ std::vector<std::string> diskAudioEnvironment(const std::string& audioFile)
     // The driver waits this long for each device buffer, which holds as many frames
     // as the mixer's pass at the device's rate: a little under their length, so the
     // mixer runs a little ahead of real time.
-    const int delayMs = kMixerFrames * 1000 / captureFormat().rate;
+    const int delayMs = kMixerBuffer * 1000 / captureFormat().rate;
     return {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audioFile,
             "SDL_DISKAUDIODELAY=" + std::to_string(delayMs)};
 }

@@ -1,5 +1,6 @@
 #include "tests/support/mixtap.h"
 
+#include "sound/mixer.h"
 #include "tests/support/diskaudio.h"
 #include "tests/support/wav.h"
 
@@ -12,7 +13,6 @@ namespace
 {
 constexpr int kLevelShift = 6; // slot s sounds at 64 << s: eight slots stay below 16384
 constexpr int kStereo = 2;
-constexpr size_t kPass = 256;     // frames the mixer mixes at a time
 constexpr size_t kHeldPasses = 8; // sdl12-compat on SDL 2.26 holds three and a half
 
 std::vector<int16_t> tap; // interleaved stereo, sized before the mixer writes
@@ -22,7 +22,7 @@ std::atomic<bool> partPass{false};
 void record(void*, Uint8* stream, int len)
 {
     const int64_t frames = len / int64_t(kStereo * sizeof(int16_t));
-    if (frames != int64_t(kPass))
+    if (frames != kMixerBuffer)
         partPass = true;
     const int64_t at = tapped;
     if ((at + frames) * kStereo <= int64_t(tap.size()))
@@ -108,7 +108,8 @@ bool captureEndsWithTap(const std::vector<int16_t>& capture)
     if (n > tap.size())
         return false;
     // A library that resamples drops what its converter holds when it closes.
-    const size_t held = captureFormat().rate == kTestRate ? 0 : kHeldPasses * kPass * kStereo;
+    const size_t held =
+        captureFormat().rate == kTestRate ? 0 : kHeldPasses * kMixerBuffer * kStereo;
     const auto heard = [](int16_t mixed, int16_t sample) { return heardAs(sample, mixed); };
     for (size_t missing = 0; missing <= std::min(held, n); missing += kStereo)
     {

@@ -1,11 +1,13 @@
 // WAV files written from code, and the raw audio the disk driver captures.
 #pragma once
 
+#include "sound/mixer.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
-constexpr int kTestRate = 22050;
+constexpr int kTestRate = kMixerRate;
 
 // Writes interleaved 16-bit samples as a PCM WAV file.
 void writeWav16(const std::string& path, const std::vector<int16_t>& samples, int channels,

@@ -16,8 +16,7 @@ namespace
 {
 using Names = std::vector<std::string>;
 
-// The started program with the three catalogue folders emptied, on the screen and
-// tab that list kits/.
+// The started program with the three catalogue folders emptied.
 class CatalogueTest : public ProgramTest
 {
   protected:
@@ -29,13 +28,11 @@ class CatalogueTest : public ProgramTest
             removeTree(folder);
             mkdir(folder, 0755);
         }
-        modo = kSampleBrowser;
-        modo_samples = 1;
     }
 
-    static Names scanned()
+    static Names scanned(const char* folder = kKitsFolder)
     {
-        scanCatalogue();
+        scanCatalogue(folder);
         return Names(lista.begin(), lista.begin() + cantidad);
     }
 };
@@ -49,15 +46,13 @@ TEST_F(CatalogueTest, ListsTheChosenFolderSortedAndAMissingFolderAsNothing)
         writeFile(path, "");
     mkdir("kits/sub", 0755);
     EXPECT_EQ(scanned(), (Names{".", "..", "A.wav", "a.wav", "b.wav", "sub"}));
-    modo_samples = 0;
-    EXPECT_EQ(scanned(), (Names{".", "..", "x.wav"}));
-    modo = kPresetScreen;
-    EXPECT_EQ(scanned(), (Names{".", "..", "demo.trp"}));
+    EXPECT_EQ(scanned(kLoopsFolder), (Names{".", "..", "x.wav"}));
+    EXPECT_EQ(scanned(kPresetFolder), (Names{".", "..", "demo.trp"}));
     EXPECT_STREQ(catalogueEntry(-1), "");
     EXPECT_STREQ(catalogueEntry(3), "");
 
     removeTree("presets");
-    EXPECT_EQ(scanned(), Names{});
+    EXPECT_EQ(scanned(kPresetFolder), Names{});
     int32_t offset = 0;
     scrollDown(&offset);
     EXPECT_EQ(offset, 0);
@@ -94,10 +89,8 @@ TEST_F(CatalogueTest, LongNamesAreListedWholeOrLeftOutNeverCut)
         for (const char* folder : {kPresetFolder, kKitsFolder, kLoopsFolder})
             writeFile(folder + name, "");
     EXPECT_EQ(scanned(), (Names{".", "..", n49, n50, n193, n194, odd}));
-    modo_samples = 0;
-    EXPECT_EQ(scanned(), (Names{".", "..", n49, n50, n193, odd}));
-    modo = kPresetScreen;
-    EXPECT_EQ(scanned(), (Names{".", "..", n49, n50, n193, n194, n195, odd}));
+    EXPECT_EQ(scanned(kLoopsFolder), (Names{".", "..", n49, n50, n193, odd}));
+    EXPECT_EQ(scanned(kPresetFolder), (Names{".", "..", n49, n50, n193, n194, n195, odd}));
 }
 
 TEST(ListView, HoverBandsAndPressRowsEndOnTheirExactPixels)

@@ -1,5 +1,6 @@
 // The demo content of the stage folder: every sound decodes, the loops are one
 // length so they play in step, and the preset names all eight files.
+#include "sound/mixer.h"
 #include "tests/support/stage.h"
 
 #include <SDL/SDL.h>
@@ -13,7 +14,8 @@ TEST(DemoContent, SoundsDecodeLoopsShareOneLengthAndThePresetNamesThemAll)
     const std::string stage = PADBOX_TEST_STAGE;
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
-    ASSERT_EQ(Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 256), 0) << Mix_GetError();
+    ASSERT_EQ(Mix_OpenAudio(kMixerRate, kMixerFormat, kMixerChannels, kMixerBuffer), 0)
+        << Mix_GetError();
     Uint32 loopBytes = 0;
     for (const char* file :
          {"kits/kick.wav", "kits/clap.wav", "kits/hat.wav", "kits/tom.wav", "loops/beat.wav",

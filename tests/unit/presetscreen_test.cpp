@@ -57,7 +57,7 @@ void makePresets(const std::vector<std::string>& names)
 {
     for (const std::string& name : names)
         writeFile("presets/" + name, kPresetLayout);
-    scanCatalogue();
+    scanCatalogue(kPresetFolder);
 }
 
 // Every file of the preset folder with its bytes.
