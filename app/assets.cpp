@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 SDL_Surface* dialog;
 SDL_Surface* dialog_2;
@@ -27,7 +29,7 @@ TTF_Font* fuente;
 
 SDL_Rect p_rect;
 SDL_Rect bp1, bp2, bp3, bp4;
-SDL_Rect btn_sampler[4];
+SDL_Rect btn_sampler[kPadCount];
 SDL_Rect r_s, r_l;
 SDL_Rect r_caja;
 SDL_Rect r_caja_sample;
@@ -74,14 +76,42 @@ SDL_Surface** const kFreeOrder[] = {
     &caja_s_2,  &sample_sel, &asignado, &caja_p,    &dialog_2,
 };
 
-// A 16-bit copy of the image with pure black as its colour key.
+// A text as the font renders it. The same texts are drawn frame after frame, so each
+// rendering is kept while it is drawn every frame.
+struct RenderedText
+{
+    std::string text;
+    Rgb colour;
+    SDL_Surface* image;
+    bool drawn; // in the frame being drawn
+};
+std::vector<RenderedText> renderedTexts;
+
+SDL_Surface* renderedText(const char* text, Rgb colour)
+{
+    for (RenderedText& kept : renderedTexts)
+        if (kept.colour.r == colour.r && kept.colour.g == colour.g && kept.colour.b == colour.b &&
+            kept.text == text)
+        {
+            kept.drawn = true;
+            return kept.image;
+        }
+    SDL_Surface* image =
+        TTF_RenderText_Blended(fuente, text, SDL_Color{colour.r, colour.g, colour.b, 0});
+    if (image)
+        renderedTexts.push_back({text, colour, image, true});
+    return image;
+}
+
+// A 16-bit copy of the image with pure black as its colour key. Run-length encoded:
+// the transparent runs are skipped whole, with the same pixels drawn.
 SDL_Surface* keyedCopy(SDL_Surface* loaded)
 {
     SDL_Surface* copy =
         SDL_CreateRGBSurface(SDL_SRCCOLORKEY, loaded->w, loaded->h, kScreenDepth, 0, 0, 0, 0);
     SDL_Rect whole = {0, 0, static_cast<Uint16>(loaded->w), static_cast<Uint16>(loaded->h)};
     SDL_UpperBlit(loaded, &whole, copy, nullptr);
-    SDL_SetColorKey(copy, SDL_SRCCOLORKEY, SDL_MapRGB(screen->format, 0, 0, 0));
+    SDL_SetColorKey(copy, SDL_SRCCOLORKEY | SDL_RLEACCEL, SDL_MapRGB(screen->format, 0, 0, 0));
     SDL_FreeSurface(loaded);
     return copy;
 }
@@ -102,29 +132,23 @@ void loadImages()
     }
 }
 
-SDL_Rect rect(Sint16 x, Sint16 y, Uint16 w, Uint16 h)
-{
-    return SDL_Rect{x, y, w, h};
-}
-
 void setLayout()
 {
-    p_rect = rect(0, 0, kScreenWidth, kScreenHeight);
-    bp1 = rect(10, 10, 140, 100);
-    bp2 = rect(170, 10, 140, 100);
-    bp3 = rect(10, 130, 140, 100);
-    bp4 = rect(170, 130, 140, 100);
-    btn_sampler[0] = bp1;
-    btn_sampler[1] = bp2;
-    btn_sampler[2] = bp3;
-    btn_sampler[3] = bp4;
-    r_s = rect(3, 4, 118, 18);
-    r_l = rect(184, 4, 87, 18);
-    r_caja = rect(0, 0, 241, 17);
-    r_caja_sample = rect(0, 0, 51, 21);
-    r_caja_asignado = rect(0, 0, 48, 17);
-    r_teclas = rect(4, 40, 312, 130);
-    r_dialog = rect(23, 54, 260, 116);
+    p_rect = rectOf(kScreenBox);
+    SDL_Rect* const pads[kPadCount] = {&bp1, &bp2, &bp3, &bp4};
+    for (int k = 0; k < kPadCount; ++k)
+    {
+        *pads[k] = rectOf(kPadBoxes[k]);
+        btn_sampler[k] = rectOf(kPadBoxes[k]);
+    }
+    r_s = rectOf(kKitsHighlight);
+    r_l = rectOf(kLoopsHighlight);
+    // Placed when drawn; the hover bar starts at the corner until the pointer moves.
+    r_caja = rectOf(extentOf(kHoverBar));
+    r_caja_sample = rectOf(extentOf(kSlotCursor));
+    r_caja_asignado = rectOf(extentOf(kSlotMarker));
+    r_teclas = rectOf(kKeyboardPanel);
+    r_dialog = rectOf(kDialogBox);
 }
 } // namespace
 
@@ -142,10 +166,24 @@ void freeAssets()
         SDL_FreeSurface(*handle);
         *handle = nullptr;
     }
+    for (RenderedText& kept : renderedTexts)
+        SDL_FreeSurface(kept.image);
+    renderedTexts.clear();
     if (fuente)
         TTF_CloseFont(fuente);
     fuente = nullptr;
     TTF_Quit();
+}
+
+SDL_Rect rectOf(Box b)
+{
+    return SDL_Rect{static_cast<Sint16>(b.x0), static_cast<Sint16>(b.y0),
+                    static_cast<Uint16>(width(b)), static_cast<Uint16>(height(b))};
+}
+
+Box boxOf(const SDL_Rect& r)
+{
+    return Box{r.x, r.y, r.x + r.w - 1, r.y + r.h - 1};
 }
 
 void drawImage(SDL_Surface* image, const SDL_Rect& at)
@@ -154,16 +192,28 @@ void drawImage(SDL_Surface* image, const SDL_Rect& at)
     SDL_UpperBlit(image, nullptr, screen, &where);
 }
 
-void drawText(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8_t r, uint8_t g,
-              uint8_t b)
+void drawText(SDL_Surface* target, const char* text, Point at, Rgb colour)
 {
     if (!target || !text || !fuente)
         return;
-    SDL_Color colour = {r, g, b, 0};
-    SDL_Surface* rendered = TTF_RenderText_Blended(fuente, text, colour);
+    SDL_Surface* rendered = renderedText(text, colour);
     if (!rendered)
         return;
-    SDL_Rect where = {x, y, 0, 0};
+    SDL_Rect where = {static_cast<Sint16>(at.x), static_cast<Sint16>(at.y), 0, 0};
     SDL_UpperBlit(rendered, nullptr, target, &where);
-    SDL_FreeSurface(rendered);
+}
+
+void forgetUndrawnTexts()
+{
+    for (size_t i = 0; i < renderedTexts.size();)
+    {
+        if (renderedTexts[i].drawn)
+        {
+            renderedTexts[i++].drawn = false;
+            continue;
+        }
+        SDL_FreeSurface(renderedTexts[i].image);
+        renderedTexts[i] = renderedTexts.back();
+        renderedTexts.pop_back();
+    }
 }

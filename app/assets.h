@@ -1,12 +1,12 @@
 // Images, layout rectangles, the program font and text drawing.
 #pragma once
 
+#include "app/layout.h"
+
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>
 #include <cstdint>
 
-constexpr int kScreenWidth = 320;
-constexpr int kScreenHeight = 240;
 constexpr int kScreenDepth = 16;
 constexpr int kFontSize = 12;
 
@@ -34,16 +34,20 @@ extern SDL_Surface* caja_p;
 // The program font at size 12; null when it cannot be opened, and then no text shows.
 extern TTF_Font* fuente;
 
-// Layout rectangles, set by loadAssets.
-extern SDL_Rect p_rect;             // backgrounds
-extern SDL_Rect bp1, bp2, bp3, bp4; // pad image positions
-extern SDL_Rect btn_sampler[4];     // pad hit boxes
-extern SDL_Rect r_s, r_l;           // kits and loops tab highlights
-extern SDL_Rect r_caja;             // list hover bar, moved by pointer motion
-extern SDL_Rect r_caja_sample;      // selected-slot marker, placed when drawn
-extern SDL_Rect r_caja_asignado;    // assigned-slot markers, placed when drawn
-extern SDL_Rect r_teclas;           // on-screen keyboard
-extern SDL_Rect r_dialog;           // load dialog
+// Layout rectangles, set by loadAssets from the boxes of the layout.
+extern SDL_Rect p_rect;                 // backgrounds
+extern SDL_Rect bp1, bp2, bp3, bp4;     // pad image positions
+extern SDL_Rect btn_sampler[kPadCount]; // pad hit boxes
+extern SDL_Rect r_s, r_l;               // kits and loops tab highlights
+extern SDL_Rect r_caja;                 // list hover bar, moved by pointer motion
+extern SDL_Rect r_caja_sample;          // selected-slot marker, placed when drawn
+extern SDL_Rect r_caja_asignado;        // assigned-slot markers, placed when drawn
+extern SDL_Rect r_teclas;               // on-screen keyboard
+extern SDL_Rect r_dialog;               // load dialog
+
+// A layout box as an SDL rectangle, and back.
+SDL_Rect rectOf(Box b);
+Box boxOf(const SDL_Rect& r);
 
 // Loads the seventeen images (exits with status 3 on the first missing one), sets
 // the layout and opens the font.
@@ -55,7 +59,10 @@ void freeAssets();
 // Draws a whole image with its top-left corner at the rectangle's x and y.
 void drawImage(SDL_Surface* image, const SDL_Rect& at);
 
-// Draws text in the program font, anti-aliased, top-left at (x, y). Draws nothing
-// without a target, a text or a font.
-void drawText(SDL_Surface* target, const char* text, int16_t x, int16_t y, uint8_t r, uint8_t g,
-              uint8_t b);
+// Draws text in the program font, anti-aliased, top-left at `at`. Draws nothing
+// without a target, a text or a font. A text drawn in the last frame in the same
+// colour is not rendered again.
+void drawText(SDL_Surface* target, const char* text, Point at, Rgb colour);
+
+// Once a frame is drawn: frees the renderings of texts it did not draw.
+void forgetUndrawnTexts();

@@ -1,6 +1,6 @@
-// The sound engine's figures: how far from the control loop's boundary the other
-// loops start, in captured streams of a few scenarios, and what one frame of each
-// pad screen costs.
+// The sound engine's figures: how far from their boundaries loops start and how many
+// frames differ from the stream the rules give, what the mixer's callbacks cost, and
+// what one frame of each pad screen costs.
 #include "app/loop.h"
 #include "app/shell.h"
 #include "bench/bench.h"
@@ -9,9 +9,12 @@
 #include "sound/slots.h"
 #include "tests/support/mixtap.h"
 #include "tests/support/stage.h"
+#include "tests/support/wav.h"
 
 #include <SDL/SDL_mixer.h>
 #include <algorithm>
+#include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
@@ -19,15 +22,9 @@
 
 namespace
 {
-constexpr int kTapFrames = 22050 * 40;
+constexpr int kTapFrames = 22050 * 120;
 constexpr int kFramesTimed = 2000;
-constexpr int kTail = 300;
-
-struct Loop
-{
-    int index;
-    int frames;
-};
+constexpr size_t kTimed = 1 << 16; // callback durations kept per kind
 
 // The program started in a copy of the stage, with the disk driver running fast.
 struct Program
@@ -57,103 +54,101 @@ struct Program
     }
 };
 
-void assignLoop(const Loop& loop)
+// Durations in microseconds, in room made beforehand so the audio thread allocates
+// nothing.
+struct Timings
 {
-    const int slot = kFirstLoopSlot + loop.index;
-    const std::string path = "loops/bench" + std::to_string(slot) + ".wav";
-    writeMarkedSound(path, slot, loop.frames, kTail);
-    assignSlot(slot, path.c_str(), "bench");
+    std::vector<double> boundaries, passesWithStarts, passes;
+};
+Timings timings;
+bool startsInPass;
+
+double since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
-// Offsets of every start of the loops from the nearest boundary.
-void addOffsets(const std::vector<int16_t>& left, const std::vector<int64_t>& boundaries,
-                const std::vector<int>& slots, int64_t from, int64_t to,
-                std::vector<int64_t>* offsets)
+void timedChannelDone(int channel)
 {
-    for (int slot : slots)
-        for (int64_t start : soundStarts(left, slot))
-        {
-            if (start < from || start >= to)
-                continue;
-            int64_t nearest = INT64_MAX;
-            for (int64_t b : boundaries)
-                if (std::abs(start - b) < std::abs(nearest))
-                    nearest = start - b;
-            offsets->push_back(nearest);
-        }
+    const int32_t control = canal_control;
+    const bool boundary =
+        control != kNoControlLoop && channel == kFirstLoopSlot + control && sonando[control];
+    const auto start = std::chrono::steady_clock::now();
+    channelDone(channel);
+    if (boundary && timings.boundaries.size() < kTimed)
+        timings.boundaries.push_back(since(start));
+    startsInPass |= boundary;
 }
 
-void reportOffsets(const std::string& scenario, const std::vector<int64_t>& offsets)
+void timedPassMixed(void* unused, Uint8* stream, int len)
 {
-    int64_t largest = 0, sum = 0;
-    for (int64_t offset : offsets)
+    const auto start = std::chrono::steady_clock::now();
+    passMixed(unused, stream, len);
+    const double took = since(start);
+    std::vector<double>& into = startsInPass ? timings.passesWithStarts : timings.passes;
+    if (into.size() < kTimed)
+        into.push_back(took);
+    startsInPass = false;
+}
+
+void reportCost(const std::string& name, std::vector<double> micros)
+{
+    std::sort(micros.begin(), micros.end());
+    const auto at = [&](double share)
+    { return micros.empty() ? 0.0 : micros[size_t(share * double(micros.size() - 1))]; };
+    report(name + ", median", at(0.5), "us");
+    report(name + ", 99th pct", at(0.99), "us");
+}
+
+// Plays the sets of loops and compares every frame heard with the rules' stream.
+void loopSets(const LoopSetRun& run)
+{
+    const std::string scenario = run.name;
+    resetLoops();
+    timings = {};
+    for (auto* each : {&timings.boundaries, &timings.passesWithStarts, &timings.passes})
+        each->reserve(kTimed);
+    Mix_ChannelFinished(timedChannelDone);
+    startMixTap(kTapFrames, timedPassMixed);
+    const std::vector<LoopAction> script = playLoopSets(run.lengths, run.phaseFrames);
+    SDL_LockAudio();
+    const std::vector<int16_t> heard = tappedStream();
+    Mix_ChannelFinished(channelDone);
+    SDL_UnlockAudio();
+    const std::vector<int16_t> ideal = idealLoopStream(script, int64_t(heard.size() / 2));
+
+    // Each start the rules give against the nearest start heard of the same loop.
+    const std::vector<int16_t> heardLeft = leftChannel(heard), idealLeft = leftChannel(ideal);
+    int64_t starts = 0, largest = 0;
+    double sum = 0;
+    for (int slot = kFirstLoopSlot; slot < kSlotCount; ++slot)
     {
-        largest = std::max(largest, std::abs(offset));
-        sum += std::abs(offset);
+        const std::vector<int64_t> got = loopStarts(heardLeft, slot);
+        for (int64_t wanted : loopStarts(idealLeft, slot))
+        {
+            const auto after = std::lower_bound(got.begin(), got.end(), wanted);
+            int64_t off = INT64_MAX;
+            if (after != got.end())
+                off = *after - wanted;
+            if (after != got.begin())
+                off = std::min(off, wanted - *(after - 1));
+            largest = std::max(largest, off);
+            sum += double(off);
+            ++starts;
+        }
     }
-    report(scenario + ": starts measured", double(offsets.size()), "starts");
-    report(scenario + ": largest offset", double(largest), "frames");
-    report(scenario + ": mean offset", offsets.empty() ? 0.0 : double(sum) / double(offsets.size()),
+    report(scenario + ": frames compared", double(heard.size() / 2), "frames");
+    report(scenario + ": loop starts", double(starts), "starts");
+    report(scenario + ": starts off their boundary, largest", double(largest), "frames");
+    report(scenario + ": starts off their boundary, mean", starts ? sum / double(starts) : 0.0,
            "frames");
-}
-
-// The first loop is switched on alone and becomes the control loop; the others are
-// switched on one after another and start at its boundaries.
-void inStep(const std::string& scenario, const Loop& control, const std::vector<Loop>& others,
-            int boundaries)
-{
-    resetLoops();
-    assignLoop(control);
-    for (const Loop& loop : others)
-        assignLoop(loop);
-    startMixTap(kTapFrames);
-    const int64_t on = atFrame(1000, [&] { toggleLoop(control.index); });
-    int64_t at = on;
-    for (const Loop& loop : others)
-        at = atFrame(at + control.frames / 3, [&] { toggleLoop(loop.index); });
-    waitForFrame(on + int64_t(boundaries) * control.frames);
-    stopLoops();
-    SDL_LockAudio();
-    const std::vector<int16_t> left = tappedLeft();
-    SDL_UnlockAudio();
-
-    std::vector<int> slots;
-    for (const Loop& loop : others)
-        slots.push_back(kFirstLoopSlot + loop.index);
-    std::vector<int64_t> offsets;
-    addOffsets(left, soundStarts(left, kFirstLoopSlot + control.index), slots, 0,
-               int64_t(left.size()), &offsets);
-    reportOffsets(scenario, offsets);
-}
-
-// Loop 1 controls loops 3 and 0 until it is switched off; then loop 3 controls.
-void handOver()
-{
-    const Loop first{1, 5000}, second{3, 6007}, third{0, 2003};
-    resetLoops();
-    for (const Loop& loop : {first, second, third})
-        assignLoop(loop);
-    startMixTap(kTapFrames);
-    const int64_t on = atFrame(1000, [] { toggleLoop(1); });
-    atFrame(on + 1000, [] { toggleLoop(3); });
-    atFrame(on + 2000, [] { toggleLoop(0); });
-    const int64_t off = atFrame(on + 8 * first.frames + 2500, [] { toggleLoop(1); });
-    waitForFrame(off + 10 * second.frames);
-    stopLoops();
-    SDL_LockAudio();
-    const std::vector<int16_t> left = tappedLeft();
-    SDL_UnlockAudio();
-
-    std::vector<int64_t> before, after;
-    for (int64_t b : soundStarts(left, kFirstLoopSlot + 1))
-        before.push_back(b);
-    for (int64_t b : soundStarts(left, kFirstLoopSlot + 3))
-        if (b >= off)
-            after.push_back(b);
-    std::vector<int64_t> offsets;
-    addOffsets(left, before, {kFirstLoopSlot + 3, kFirstLoopSlot + 0}, 0, off, &offsets);
-    addOffsets(left, after, {kFirstLoopSlot + 0}, off, int64_t(left.size()), &offsets);
-    reportOffsets("hand-over to loop 3", offsets);
+    report(scenario + ": frames unlike the rules' stream",
+           double(differingFrames(heard, ideal).size()), "frames");
+    report(scenario + ": audio-thread allocations", double(audioThreadAllocations()), "");
+    reportCost(scenario + ": channelDone at a boundary", timings.boundaries);
+    reportCost(scenario + ": post-mix with starts", timings.passesWithStarts);
+    reportCost(scenario + ": post-mix, other passes", timings.passes);
 }
 
 double microsecondsPerFrame()
@@ -187,10 +182,8 @@ void padFrames()
 void soundBench()
 {
     Program program;
-    inStep("2 loops, other channel above", {1, 5000}, {{3, 3001}}, 20);
-    inStep("2 loops, other channel below", {2, 5000}, {{0, 7919}}, 20);
-    inStep("4 loops, unrelated lengths", {2, 7001}, {{0, 3001}, {1, 5003}, {3, 9007}}, 25);
-    handOver();
+    for (const LoopSetRun& run : kLoopSetRuns)
+        loopSets(run);
     padFrames();
 }
 

@@ -16,47 +16,11 @@ int32_t lista_sel;
 
 namespace
 {
-// A press box, both ends included.
-struct Box
-{
-    int32_t left, right, top, bottom;
-};
-
-constexpr Box kKitsTabBox = {12, 128, 6, 19};
-constexpr Box kLoopsTabBox = {194, 256, 6, 19};
-constexpr Box kScrollUpBox = {247, 265, 31, 49};
-constexpr Box kScrollDownBox = {247, 265, 189, 208};
-constexpr Box kSlotColumnBox = {270, INT32_MAX, 30, 209};
-constexpr Box kAssignBox = {20, 137, 218, 232};
-constexpr Box kListBox = {8, 243, 26, 212};
-
-// Slot bands in the column: 22 pixels apart, 20 tall, the first one pixel shorter.
-constexpr int32_t kFirstBandTop = 30;
-constexpr int32_t kBandOrigin = 29; // where band 0 would start if it were full height
-constexpr int32_t kBandPitch = 22;
-constexpr int32_t kBandHeight = 20;
-
-// The slot cursor and the assigned markers stand 23 pixels apart.
-constexpr int16_t kCursorX = 269;
-constexpr int16_t kCursorTop = 29;
-constexpr int16_t kMarkerX = 271;
-constexpr int16_t kMarkerTop = 32;
-constexpr int16_t kMarkerPitch = 23;
-
-// The slot label, yellow, under the list.
-constexpr int16_t kLabelX = 180;
-constexpr int16_t kLabelY = 222;
 constexpr size_t kLabelSize = 32;
-constexpr uint8_t kLabelRed = 255, kLabelGreen = 255, kLabelBlue = 0;
 
 constexpr uint8_t kKitsChosen = 1; // values of modo_samples
 constexpr uint8_t kLoopsChosen = 0;
 constexpr int kOneShotSlots = 4; // slots 0-3 are samples, 4-7 loops
-
-bool inBox(const Box& box, int32_t x, int32_t y)
-{
-    return x >= box.left && x <= box.right && y >= box.top && y <= box.bottom;
-}
 
 void chooseTab(uint8_t kitsTab)
 {
@@ -68,15 +32,15 @@ void chooseTab(uint8_t kitsTab)
 
 void drawSlotColumn()
 {
-    r_caja_sample.x = kCursorX;
-    r_caja_sample.y = static_cast<Sint16>(kCursorTop + kMarkerPitch * canal_sel);
+    r_caja_sample.x = static_cast<Sint16>(kSlotCursor.x0);
+    r_caja_sample.y = static_cast<Sint16>(kSlotCursor.y0 + kMarkerPitch * canal_sel);
     drawImage(sample_sel, r_caja_sample);
     for (int slot = 0; slot < kSlotCount; ++slot)
     {
         if (!asignados[slot])
             continue;
-        r_caja_asignado.x = kMarkerX;
-        r_caja_asignado.y = static_cast<Sint16>(kMarkerTop + kMarkerPitch * slot);
+        r_caja_asignado.x = static_cast<Sint16>(kSlotMarker.x0);
+        r_caja_asignado.y = static_cast<Sint16>(kSlotMarker.y0 + kMarkerPitch * slot);
         drawImage(asignado, r_caja_asignado);
     }
 }
@@ -88,9 +52,9 @@ BrowserControl browserControlAt(int32_t x, int32_t y)
         return kKitsTab;
     if (inBox(kLoopsTabBox, x, y))
         return kLoopsTab;
-    if (inBox(kScrollUpBox, x, y))
+    if (inBox(kBrowserScrollUpBox, x, y))
         return kScrollUp;
-    if (inBox(kScrollDownBox, x, y))
+    if (inBox(kBrowserScrollDownBox, x, y))
         return kScrollDown;
     if (inBox(kSlotColumnBox, x, y))
         return kSlotColumn;
@@ -103,12 +67,10 @@ BrowserControl browserControlAt(int32_t x, int32_t y)
 
 int slotBandAt(int32_t y)
 {
-    if (y < kFirstBandTop)
-        return -1;
-    const int32_t slot = (y - kBandOrigin) / kBandPitch;
-    if (slot >= kSlotCount || y - kBandOrigin - kBandPitch * slot >= kBandHeight)
-        return -1;
-    return static_cast<int>(slot);
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        if (inBox(slotBand(slot), kSlotColumnBox.x0, y))
+            return slot;
+    return -1;
 }
 
 void formatSlotLabel(char* out, size_t size, int32_t slot)
@@ -133,7 +95,7 @@ void drawSampleBrowser()
     drawCatalogueRows(ct_lista);
     char label[kLabelSize];
     formatSlotLabel(label, sizeof label, canal_sel);
-    drawText(screen, label, kLabelX, kLabelY, kLabelRed, kLabelGreen, kLabelBlue);
+    drawText(screen, label, kSlotLabelAt, kYellow);
     if (modo_samples)
         drawImage(caja_s, r_s);
     else
@@ -153,10 +115,10 @@ void sampleBrowserPress()
         chooseTab(kLoopsChosen);
         break;
     case kScrollUp:
-        scrollUp(&ct_lista);
+        pressScrollArrow(&ct_lista, kRowUp);
         break;
     case kScrollDown:
-        scrollDown(&ct_lista);
+        pressScrollArrow(&ct_lista, kRowDown);
         break;
     case kSlotColumn:
         if (const int slot = slotBandAt(my); slot >= 0)

@@ -12,29 +12,8 @@ std::vector<std::string> lista;
 int32_t cantidad;
 int32_t ct_lista;
 int32_t ct_lista_2;
-
-namespace
-{
-// Rows of text: 15 pixels apart, the first at (10, 32), white.
-constexpr int16_t kRowTextX = 10;
-constexpr int16_t kRowTextY = 32;
-constexpr int32_t kRowPitch = 15;
-constexpr uint8_t kRowTextGrey = 255;
-
-// The hover bar follows the pointer over this area and snaps to x = 6, y = 28 + 15j.
-constexpr int32_t kHoverLeft = 6;
-constexpr int32_t kHoverRight = 266;
-constexpr int32_t kHoverTop = 27;
-constexpr int32_t kListBottom = 212;
-constexpr int16_t kBarX = 6;
-constexpr int16_t kBarTop = 28;
-
-// Presses hit rows 14 pixels tall, from y = 26 + 15k, within this area.
-constexpr int32_t kPressLeft = 8;
-constexpr int32_t kPressRight = 243;
-constexpr int32_t kPressTop = 26;
-constexpr int32_t kPressRowHeight = 14;
-} // namespace
+int32_t* held_list;
+int32_t held_step;
 
 bool fitsListing(const char* folder, const char* name)
 {
@@ -88,16 +67,15 @@ void drawCatalogueRows(int32_t offset)
     {
         const char* name = catalogueEntry(offset + k);
         if (*name)
-            drawText(screen, name, kRowTextX, static_cast<int16_t>(kRowTextY + kRowPitch * k),
-                     kRowTextGrey, kRowTextGrey, kRowTextGrey);
+            drawText(screen, name, {kRowTextAt.x, kRowTextAt.y + kRowPitch * k}, kWhite);
     }
 }
 
 int hoverRowAt(int32_t x, int32_t y)
 {
-    if (x < kHoverLeft || x > kHoverRight || y < kHoverTop || y > kListBottom)
+    if (!inBox(kHoverArea, x, y))
         return -1;
-    return std::min(kVisibleRows - 1, static_cast<int>((y - kHoverTop) / kRowPitch));
+    return std::min(kVisibleRows - 1, static_cast<int>((y - kHoverArea.y0) / kRowPitch));
 }
 
 void updateListHover(int32_t x, int32_t y)
@@ -105,18 +83,16 @@ void updateListHover(int32_t x, int32_t y)
     const int row = hoverRowAt(x, y);
     if (row < 0)
         return;
-    r_caja.x = kBarX;
-    r_caja.y = static_cast<Sint16>(kBarTop + kRowPitch * row);
+    r_caja.x = static_cast<Sint16>(kHoverBar.x0);
+    r_caja.y = static_cast<Sint16>(kHoverBar.y0 + kRowPitch * row);
 }
 
 int catalogueRowAt(int32_t x, int32_t y)
 {
-    if (x < kPressLeft || x > kPressRight || y < kPressTop || y > kListBottom)
-        return -1;
-    const int row = static_cast<int>((y - kPressTop) / kRowPitch);
-    if (row >= kVisibleRows || y - kPressTop - kRowPitch * row >= kPressRowHeight)
-        return -1; // the line between two rows, or the strip under the last one
-    return row;
+    for (int row = 0; row < kVisibleRows; ++row)
+        if (inBox(listRow(row), x, y))
+            return row;
+    return -1; // off the list, the line between two rows, or the strip under the last one
 }
 
 void scrollUp(int32_t* offset)
@@ -129,4 +105,21 @@ void scrollDown(int32_t* offset)
 {
     if (*offset < cantidad)
         ++*offset;
+}
+
+void pressScrollArrow(int32_t* offset, int32_t step)
+{
+    held_list = offset;
+    held_step = step;
+    scrollHeldList();
+}
+
+void scrollHeldList()
+{
+    if (!held_list)
+        return;
+    if (held_step == kRowUp)
+        scrollUp(held_list);
+    else
+        scrollDown(held_list);
 }

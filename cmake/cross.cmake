@@ -11,6 +11,9 @@ set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_C_COMPILER ${PADBOX_DEVICE_TRIPLET}-gcc)
 set(CMAKE_CXX_COMPILER ${PADBOX_DEVICE_TRIPLET}-g++)
 
+# The device build: no pointer on the touch screen, the display at the frame's size.
+set(PADBOX_HANDHELD ON CACHE BOOL "Build for a handheld: pointer hidden, no window scale")
+
 if(NOT PADBOX_DEVICE_DEV)
     set(PADBOX_DEVICE_DEV ${CMAKE_BINARY_DIR}/${PADBOX_DEVICE_ARCH}-dev)
 endif()

@@ -1,5 +1,6 @@
 #include "preset/keyboard.h"
 
+#include "app/layout.h"
 #include "app/loop.h"
 #include "browser/catalogue.h"
 #include "preset/presetfile.h"
@@ -12,29 +13,6 @@ uint8_t ver_teclado;
 
 namespace
 {
-// Letter and digit keys: 3 rows of 12 keys of 24 x 24 pixels, with gaps between.
-constexpr int kKeyColumns = 12;
-constexpr int kKeyRows = 3;
-constexpr int32_t kKeySize = 24;
-constexpr int32_t kKeyLeft = 5, kKeyPitchX = 26;
-constexpr int32_t kKeyRowTops[kKeyRows] = {41, 66, 91};
-constexpr int kLetterCount = 26;
-
-constexpr int32_t kDelLeft = 190, kDelRight = 239, kDelTop = 118, kDelBottom = 142;
-constexpr int32_t kSaveLeft = 239, kSaveRight = 273, kSaveTop = 120, kSaveBottom = 143;
-constexpr int32_t kCancelLeft = 275, kCancelRight = 314, kCancelTop = 120, kCancelBottom = 144;
-
-bool within(int32_t v, int32_t low, int32_t high)
-{
-    return v >= low && v <= high;
-}
-
-char keyCharacter(int row, int column)
-{
-    const int n = kKeyColumns * row + column;
-    return static_cast<char>(n < kLetterCount ? 'a' + n : '0' + (n - kLetterCount));
-}
-
 void logName()
 {
     printf("______");
@@ -55,30 +33,25 @@ void delPress(bool alsoSaves)
 
 char keyAt(int32_t x, int32_t y)
 {
-    for (int column = 0; column < kKeyColumns; ++column)
-    {
-        const int32_t left = kKeyLeft + kKeyPitchX * column;
-        for (int row = 0; row < kKeyRows; ++row)
-            if (within(x, left, left + kKeySize - 1) &&
-                within(y, kKeyRowTops[row], kKeyRowTops[row] + kKeySize - 1))
-                return keyCharacter(row, column);
-    }
+    for (int key = 0; key < kKeyCount; ++key)
+        if (inBox(keyBox(key), x, y))
+            return kKeyCharacters[key];
     return '\0';
 }
 
 bool inDelKey(int32_t x, int32_t y)
 {
-    return within(x, kDelLeft, kDelRight) && within(y, kDelTop, kDelBottom);
+    return inBox(kDelKeyBox, x, y);
 }
 
 bool inSaveKey(int32_t x, int32_t y)
 {
-    return within(x, kSaveLeft, kSaveRight) && within(y, kSaveTop, kSaveBottom);
+    return inBox(kSaveKeyBox, x, y);
 }
 
 bool inCancelKey(int32_t x, int32_t y)
 {
-    return within(x, kCancelLeft, kCancelRight) && within(y, kCancelTop, kCancelBottom);
+    return inBox(kCancelKeyBox, x, y);
 }
 
 void appendKey(char* name, char c)

@@ -1,6 +1,7 @@
 #include "preset/presetscreen.h"
 
 #include "app/assets.h"
+#include "app/layout.h"
 #include "app/loop.h"
 #include "app/shell.h"
 #include "browser/browser.h"
@@ -21,14 +22,6 @@ uint8_t loop_win;
 
 namespace
 {
-constexpr int32_t kScrollLeft = 299;
-constexpr int32_t kScrollUpTop = 32, kScrollUpBottom = 51;
-constexpr int32_t kScrollDownTop = 190, kScrollDownBottom = 210;
-constexpr int32_t kKeyboardButtonLeft = 207, kKeyboardButtonTop = 219;
-constexpr int32_t kLoadLeft = 2, kLoadRight = 100, kLoadTop = 219, kLoadBottom = 238;
-constexpr int16_t kNameX = 14, kNameY = 150;
-constexpr uint8_t kWhite = 255;
-
 void chooseRow(int row)
 {
     snprintf(nombre_archivo, kPresetNameSize, "%s", catalogueEntry(ct_lista_2 + row));
@@ -42,9 +35,9 @@ void listPress()
     if (row >= 0)
         chooseRow(row);
     if (inScrollUp(mx, my))
-        scrollUp(&ct_lista_2);
+        pressScrollArrow(&ct_lista_2, kRowUp);
     if (inScrollDown(mx, my))
-        scrollDown(&ct_lista_2);
+        pressScrollArrow(&ct_lista_2, kRowDown);
     if (inKeyboardButton(mx, my))
     {
         ver_teclado = 1;
@@ -69,22 +62,22 @@ void putPlayerAtRest()
 
 bool inScrollUp(int32_t x, int32_t y)
 {
-    return x >= kScrollLeft && y >= kScrollUpTop && y <= kScrollUpBottom;
+    return inBox(kPresetScrollUpBox, x, y);
 }
 
 bool inScrollDown(int32_t x, int32_t y)
 {
-    return x >= kScrollLeft && y >= kScrollDownTop && y <= kScrollDownBottom;
+    return inBox(kPresetScrollDownBox, x, y);
 }
 
 bool inKeyboardButton(int32_t x, int32_t y)
 {
-    return x >= kKeyboardButtonLeft && y >= kKeyboardButtonTop;
+    return inBox(kKeyboardButtonBox, x, y);
 }
 
 bool inLoadButton(int32_t x, int32_t y)
 {
-    return x >= kLoadLeft && x <= kLoadRight && y >= kLoadTop && y <= kLoadBottom;
+    return inBox(kLoadButtonBox, x, y);
 }
 
 std::string presetPath(const char* name)
@@ -111,7 +104,7 @@ void drawPresetScreen()
     if (ver_teclado)
     {
         drawImage(teclas, r_teclas);
-        drawText(screen, nombre_archivo, kNameX, kNameY, kWhite, kWhite, kWhite);
+        drawText(screen, nombre_archivo, kPresetNameAt, kWhite);
     }
     else
         drawImage(caja_p, r_caja);

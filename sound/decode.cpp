@@ -21,10 +21,6 @@ constexpr long kBlockFrames = 4096;  // frames decoded and resampled per step
 constexpr long kResamplerSlack = 64; // output frames beyond the rate ratio, per step
 constexpr float kFullScale = 32768.0f;
 
-// The mixer converts rates by halving and doubling, so these multiples of its rate,
-// in halves, come out at their exact length.
-constexpr int kExactRateHalves[] = {1, 2, 4, 8};
-
 struct WavFormat
 {
     uint16_t tag = 0;
@@ -72,11 +68,11 @@ bool plausible(const WavFormat& format)
     return format.channels > 0 && format.rate > 0 && format.blockAlign > 0 && format.dataBytes > 0;
 }
 
+// The mixer's loader changes rates by dropping or repeating samples, unfiltered, so
+// it keeps only the files that need no change of rate.
 bool mixerDecodesExactly(const WavFormat& format, int mixerRate)
 {
-    bool exactRate = false;
-    for (int halves : kExactRateHalves)
-        exactRate |= 2 * static_cast<long>(format.rate) == static_cast<long>(mixerRate) * halves;
+    const bool exactRate = format.rate == static_cast<uint32_t>(mixerRate);
     const bool plainPcm = format.tag == kWaveFormatPcm && format.first && format.evenChunks;
     const bool sizes = (format.bits == 8 || format.bits == 16) &&
                        (format.channels == 1 || format.channels == 2) &&

@@ -1,7 +1,7 @@
 // Sound files to mixer chunks at their true pitch and length.
 //
-// The mixer's own loader converts sample rates only by powers of two and reads only
-// plain 8- and 16-bit PCM WAV files, so it keeps just the files it converts exactly;
+// The mixer's own loader reads only plain 8- and 16-bit PCM WAV files and changes
+// their rate without any filter, so it keeps just those already at the mixer's rate;
 // every other file is read with libsndfile and resampled with libsoxr.
 #pragma once
 
@@ -20,7 +20,7 @@ constexpr int kMaxSourceChannels = 8;
 // Which loader takes a file.
 enum class SoundRoute
 {
-    MixerLoader, // a plain PCM WAV the mixer's loader plays exactly at this mixer rate
+    MixerLoader, // a plain PCM WAV at the mixer's rate, which the mixer's loader reads as it is
     Decoder,     // anything else: libsndfile decides whether it can read it
     Refused,     // a WAV whose header is broken or asks for too much
 };

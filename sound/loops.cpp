@@ -1,8 +1,10 @@
 #include "sound/loops.h"
 
+#include "sound/mixer.h"
 #include "sound/slots.h"
 
-#include <SDL/SDL_mixer.h>
+#include <algorithm>
+#include <utility>
 
 std::atomic<int32_t> canal_control{kNoControlLoop};
 std::atomic<uint8_t> sonando[kLoopCount];
@@ -10,9 +12,37 @@ std::atomic<uint8_t> pulsados2[kLoopCount];
 
 namespace
 {
+constexpr int kQueryVolume = -1;
+
+// The mixer holds the audio lock while it mixes and calls back, and the main thread
+// touches these only under it.
+int64_t mixedFrames;           // frames of every pass mixed so far
+int64_t boundaryAt;            // frame of the last boundary: the control loop's pass began there
+int passFrames = kMixerBuffer; // frames of the last pass
+int boundaryOffsets[kMixerBuffer]; // boundaries in the pass being mixed, frames from its start
+int boundaryCount;
+bool marked[kLoopCount];     // starts at the boundaries of the pass being mixed
+Mix_Chunk views[kLoopCount]; // the part of the loop's sound that its channel plays
+bool retiring;               // a view is being stopped: its end is no boundary
+
 int loopChannel(int loop)
 {
     return kFirstLoopSlot + loop;
+}
+
+int64_t soundFrames(const Mix_Chunk* sound)
+{
+    return sound ? sound->alen / kMixerFrameBytes : 0;
+}
+
+// Frames of the loop's sound heard in one pass of the control loop: all of them, or
+// those before the control loop's end, where the next boundary cuts the loop.
+int64_t passLength(int loop, int32_t control)
+{
+    const int64_t own = soundFrames(samples[loopChannel(loop)]);
+    const Mix_Chunk* controlSound =
+        control == kNoControlLoop ? nullptr : samples[loopChannel(control)];
+    return controlSound ? std::min(own, soundFrames(controlSound)) : own;
 }
 
 void playLoop(int loop)
@@ -20,11 +50,93 @@ void playLoop(int loop)
     playSlot(loopChannel(loop));
 }
 
+// The loop's channel plays frames [from, to) of the slot's sound, or falls silent
+// when there are none. An empty slot plays nothing, as the mixer refuses it.
+void playPart(int loop, int64_t from, int64_t to)
+{
+    const int channel = loopChannel(loop);
+    const Mix_Chunk* sound = samples[channel];
+    if (!sound)
+        return;
+    if (from >= to)
+    {
+        Mix_HaltChannel(channel);
+        return;
+    }
+    Mix_Chunk& view = views[loop];
+    view.allocated = 0; // the data is the slot's
+    view.abuf = sound->abuf + from * kMixerFrameBytes;
+    view.alen = static_cast<Uint32>((to - from) * kMixerFrameBytes);
+    view.volume = sound->volume;
+    Mix_PlayChannelTimed(channel, &view, kPlayOnce, kNoTimeLimit);
+}
+
+// Mixes the loop's first frames into the pass from each of its boundaries on, as the
+// mixer would have mixed them, and has its channel play the rest of the loop's pass
+// from the next pass on.
+void startInPass(int loop, Uint8* stream)
+{
+    const Mix_Chunk* sound = samples[loopChannel(loop)];
+    if (!sound)
+        return;
+    const int64_t length = passLength(loop, canal_control);
+    const int volume = Mix_Volume(loopChannel(loop), kQueryVolume) * sound->volume / MIX_MAX_VOLUME;
+    for (int k = 0; k < boundaryCount; ++k)
+    {
+        const int from = boundaryOffsets[k];
+        const int to = k + 1 < boundaryCount ? boundaryOffsets[k + 1] : passFrames;
+        const int64_t frames = std::min<int64_t>(to - from, length);
+        if (frames > 0)
+            SDL_MixAudio(stream + from * kMixerFrameBytes, sound->abuf,
+                         static_cast<Uint32>(frames * kMixerFrameBytes), volume);
+    }
+    playPart(loop, passFrames - boundaryOffsets[boundaryCount - 1], length);
+}
+
+// A boundary between two passes, raised on the main thread: the channels start every
+// loop on the first frame of the next pass by themselves.
+void boundaryNow(int32_t control)
+{
+    boundaryAt = mixedFrames;
+    playLoop(control);
+    for (int i = 0; i < kLoopCount; ++i)
+    {
+        if (pulsados2[i] && i != canal_control)
+        {
+            playPart(i, 0, passLength(i, control));
+            sonando[i] = 1;
+        }
+    }
+}
+
+bool viewPlaying(int loop)
+{
+    const int channel = loopChannel(loop);
+    return Mix_Playing(channel) && Mix_GetChunk(channel) == &views[loop];
+}
+
+// The loops' views end where the old control loop's pass ends; after a hand-over
+// they play on to where the new control loop's pass ends, as the loops themselves
+// would.
+void fitViewsTo(int32_t control)
+{
+    for (int i = 0; i < kLoopCount; ++i)
+    {
+        const Mix_Chunk* sound = samples[loopChannel(i)];
+        if (!sonando[i] || !sound || !viewPlaying(i))
+            continue;
+        const int64_t end = (views[i].abuf + views[i].alen - sound->abuf) / kMixerFrameBytes;
+        if (end != passLength(i, control))
+            playPart(i, mixedFrames - boundaryAt, passLength(i, control));
+    }
+}
+
 void switchOn(int loop)
 {
     if (canal_control != kNoControlLoop)
         return; // queued for the next boundary
     canal_control = loop;
+    boundaryAt = mixedFrames;
     playLoop(loop);
     sonando[loop] = 1; // after the play, so a report of what the channel played before is ignored
 }
@@ -53,17 +165,48 @@ void toggleLoop(int loop)
 void channelDone(int channel)
 {
     const int32_t control = canal_control;
-    if (control == kNoControlLoop || channel != loopChannel(control) || !sonando[control])
+    if (retiring || control == kNoControlLoop || channel != loopChannel(control) ||
+        !sonando[control])
         return;
+    // The control loop's pass ends where it was bound to; the mixer carries the
+    // control loop on from this very frame.
+    const int64_t offset = std::clamp<int64_t>(
+        boundaryAt + soundFrames(samples[channel]) - mixedFrames, 0, passFrames);
+    boundaryAt = mixedFrames + offset;
     playLoop(control); // the channel has stopped, so this play reports nothing
+    if (boundaryCount == kMixerBuffer)
+        --boundaryCount; // loops this short keep only the pass's latest boundaries
+    boundaryOffsets[boundaryCount++] = static_cast<int>(offset);
     for (int i = 0; i < kLoopCount; ++i)
     {
         if (pulsados2[i] && i != canal_control)
         {
-            playLoop(i);
+            marked[i] = true;
             sonando[i] = 1;
         }
     }
+}
+
+void passMixed(void*, Uint8* stream, int len)
+{
+    passFrames = len / kMixerFrameBytes;
+    for (int i = 0; i < kLoopCount; ++i)
+        if (std::exchange(marked[i], false))
+            startInPass(i, stream);
+    boundaryCount = 0;
+    mixedFrames += passFrames;
+}
+
+void retireLoopView(int slot)
+{
+    if (slot < kFirstLoopSlot)
+        return;
+    SDL_LockAudio();
+    retiring = true;
+    if (viewPlaying(slot - kFirstLoopSlot))
+        Mix_HaltChannel(slot);
+    retiring = false;
+    SDL_UnlockAudio();
 }
 
 void pickControlLoop(int stopped)
@@ -72,6 +215,8 @@ void pickControlLoop(int stopped)
     for (int i = 0; i < kLoopCount; ++i)
         if (sonando[i] && i != stopped)
             candidate = i;
+    if (candidate != kNoControlLoop)
+        fitViewsTo(candidate); // before the hand-over, so the views' reports restart nothing
     canal_control = candidate;
     resumeControlLoop(); // a new control loop that already played out would bring no boundary
 }
@@ -81,7 +226,7 @@ void resumeControlLoop()
     SDL_LockAudio();
     const int32_t control = canal_control;
     if (control != kNoControlLoop && sonando[control] && !Mix_Playing(loopChannel(control)))
-        channelDone(loopChannel(control));
+        boundaryNow(control);
     SDL_UnlockAudio();
 }
 

@@ -4,8 +4,19 @@
 // the shared flags are atomics: one byte per flag, one word for the control loop.
 // The main thread changes them only under the audio lock, so a boundary never sees
 // a switch half done.
+//
+// The mixer mixes its channels one after another through each 256-frame pass, so a
+// loop started from channelDone would be heard from the start of that pass or of the
+// next, not from the boundary's frame. channelDone therefore restarts only the
+// control loop, which the mixer carries on from that very frame, and marks the
+// others; the boundary's frame follows from the frames mixed so far and the control
+// loop's length. passMixed, once the pass is mixed, adds each marked loop's first
+// frames to it from the boundary's frame on, and has the loop's channel play the
+// rest from the next pass on through a view: a chunk that points into the slot's
+// sound and ends where the control loop's pass ends.
 #pragma once
 
+#include <SDL/SDL_mixer.h>
 #include <atomic>
 #include <cstdint>
 
@@ -25,13 +36,22 @@ void toggleLoop(int loop);
 // Allocates nothing and touches no file, screen or console.
 void channelDone(int channel);
 
+// The mixer's post-mix callback: starts the loops channelDone marked, each on the
+// boundary's frame, and counts the frames mixed. Allocates nothing.
+void passMixed(void* unused, Uint8* stream, int len);
+
+// Stops the slot's channel, without a boundary, if it plays a view into the slot's
+// sound. Called before the sound is freed: freeing stops only channels that play
+// the sound itself.
+void retireLoopView(int slot);
+
 // After the control loop was switched off: the highest other running loop takes
 // over, or there is no control loop any more.
 void pickControlLoop(int stopped);
 
-// A boundary now if the running control loop's channel is silent without having
-// reported its end: its sound was freed, or it had played out before it took
-// control. Otherwise nothing.
+// A boundary now, between two passes, if the running control loop's channel is
+// silent without having reported its end: its sound was freed, or it had played
+// out before it took control. Otherwise nothing.
 void resumeControlLoop();
 
 // No loop on, none running, no control loop. Sounds still playing are left alone.

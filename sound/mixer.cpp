@@ -20,6 +20,7 @@ void setUpMixer()
 {
     Mix_Volume(kAllChannels, volumen);
     Mix_ChannelFinished(channelDone);
+    Mix_SetPostMix(passMixed, nullptr);
 }
 
 void closeMixer()

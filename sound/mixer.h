@@ -26,7 +26,8 @@ extern int32_t volumen;
 // the device cannot be opened.
 void openMixer();
 
-// Every channel at volumen, and the loop synchroniser's channel-finished callback.
+// Every channel at volumen, and the loop synchroniser's channel-finished and
+// post-mix callbacks.
 void setUpMixer();
 
 // Closes the audio device.

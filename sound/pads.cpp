@@ -1,6 +1,7 @@
 #include "sound/pads.h"
 
 #include "app/assets.h"
+#include "app/layout.h"
 #include "app/loop.h"
 #include "app/shell.h"
 #include "sound/loops.h"
@@ -11,9 +12,6 @@ int32_t t_pulsados[kPadCount];
 
 namespace
 {
-constexpr int16_t kNameIndent = 2;
-constexpr uint8_t kNameColour = 255; // white
-
 const SDL_Rect& padRect(int pad)
 {
     static const SDL_Rect* const drawnAt[kPadCount] = {&bp1, &bp2, &bp3, &bp4};
@@ -31,30 +29,17 @@ void drawPads(SDL_Surface* dark, SDL_Surface* lit, const uint8_t* litFlags, int 
         const int slot = firstSlot + k;
         if (!asignados[slot])
             continue;
-        const SDL_Rect at = padNamePoint(k);
-        drawText(screen, nombres[slot], at.x, at.y, kNameColour, kNameColour, kNameColour);
+        drawText(screen, nombres[slot], padNamePoint(k), kWhite);
     }
 }
 } // namespace
 
-bool insideStrictly(const SDL_Rect& box, int32_t x, int32_t y)
-{
-    return box.x < x && x < box.x + box.w && box.y < y && y < box.y + box.h;
-}
-
 int padAt(int32_t x, int32_t y)
 {
     for (int k = 0; k < kPadCount; ++k)
-        if (insideStrictly(btn_sampler[k], x, y))
+        if (insideStrictly(boxOf(btn_sampler[k]), x, y))
             return k;
     return -1;
-}
-
-SDL_Rect padNamePoint(int pad)
-{
-    const SDL_Rect& at = padRect(pad);
-    return SDL_Rect{static_cast<Sint16>(at.x + kNameIndent), static_cast<Sint16>(at.y + at.h), 0,
-                    0};
 }
 
 void drawSamplePads()

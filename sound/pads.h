@@ -1,23 +1,17 @@
 // The two pad screens: one-shot pads (screen 2) and loop pads (screen 3).
 #pragma once
 
-#include <SDL/SDL.h>
+#include "app/layout.h"
+
 #include <cstdint>
 
-constexpr int kPadCount = 4;
 constexpr int32_t kFlashFrames = 40; // a pressed pad stays lit for this many frames and one more
 
 extern uint8_t pulsados[kPadCount];   // one-shot pad is lit
 extern int32_t t_pulsados[kPadCount]; // frames left before it goes dark
 
-// Whether (x, y) lies strictly inside the rectangle: its border does not count.
-bool insideStrictly(const SDL_Rect& box, int32_t x, int32_t y);
-
-// The pad whose hit box strictly contains (x, y), or -1.
+// The pad whose hit box btn_sampler strictly contains (x, y), or -1.
 int padAt(int32_t x, int32_t y);
-
-// Where pad k's slot name is drawn: just under the pad, two pixels in.
-SDL_Rect padNamePoint(int pad);
 
 // Draw screens 2 and 3 whole into `screen`.
 void drawSamplePads();

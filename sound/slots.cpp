@@ -14,14 +14,15 @@ uint8_t asignados[kSlotCount];
 
 namespace
 {
-
 // Empties the slot under the audio lock, so the callback sees either the old
-// sound whole or null, and hands the old sound back for freeing.
+// sound whole or null, and hands the old sound back for freeing, no channel playing
+// any part of it.
 Mix_Chunk* takeSlotSound(int slot)
 {
     SDL_LockAudio();
     Mix_Chunk* sound = samples[slot];
     samples[slot] = nullptr;
+    retireLoopView(slot);
     SDL_UnlockAudio();
     return sound;
 }

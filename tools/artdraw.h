@@ -1,6 +1,8 @@
 // Drawing kit of the artwork generator: an RGB canvas, anti-aliased shapes,
-// DejaVu labels, BMP and PNG output.
+// DejaVu labels, 16-bit BMP and PNG output.
 #pragma once
+
+#include "app/layout.h"
 
 #include <cstdint>
 #include <string>
@@ -8,25 +10,11 @@
 
 constexpr float kDegreesPerRadian = 57.29578f;
 
-struct Rgb
-{
-    uint8_t r, g, b;
-};
-
-// A pixel box with both ends included, the way press areas are measured.
-struct Box
-{
-    int x0, y0, x1, y1;
-};
-
 struct Canvas
 {
     int w, h;
     std::vector<Rgb> px;
 };
-
-// A box moved by (-dx, -dy): screen coordinates into those of an image drawn at (dx, dy).
-Box shifted(Box b, int dx, int dy);
 
 // Canvas of w x h filled with one colour.
 Canvas makeCanvas(int w, int h, Rgb fill);
@@ -59,7 +47,9 @@ void drawLabelCentred(Canvas& c, const char* text, int size, bool bold, int x, i
 void drawLabelOver(Canvas& c, const char* text, int size, bool bold, int x, int y, Rgb colour,
                    Rgb under);
 
-// Writes the canvas as a 24-bit BMP.
+// Writes the canvas as a 16-bit BMP in the display's 5-6-5 layout, so that the program
+// shows it without converting it. Each channel keeps its top bits, as the display's own
+// conversion of a 24-bit image keeps them: the screen shows the same pixels.
 bool saveCanvas(const Canvas& c, const std::string& path);
 
 // Writes the canvas as an RGBA PNG whose opacity is the red channel of a matte of the

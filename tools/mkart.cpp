@@ -9,9 +9,11 @@
 
 #include <SDL/SDL.h>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace
@@ -35,57 +37,22 @@ constexpr Rgb kCyan{84, 214, 248};
 constexpr Rgb kCyanDeep{18, 128, 190};
 constexpr Rgb kInk{8, 8, 12}; // darkest opaque colour of the keyed images
 
-constexpr int kScreenW = 320, kScreenH = 240;
 constexpr float kButtonRadius = 3.0f;
 constexpr int kLabelSize = 12;
 constexpr int kSmallSize = 10;
 constexpr int kTinySize = 9;
 
-// Press areas and drawing positions, in screen pixels, both ends included.
-constexpr Box kListArea{8, 26, 243, 212};
-constexpr Box kPresetScrollUp{299, 32, 319, 51};
-constexpr Box kPresetScrollDown{299, 190, 319, 210};
-constexpr Box kKeyboardButton{207, 219, 319, 239};
-constexpr Box kLoadButton{2, 219, 100, 238};
-
-constexpr Box kKitsTab{12, 6, 128, 19};
-constexpr Box kLoopsTab{194, 6, 256, 19};
-constexpr int kKitsHighlightX = 3, kKitsHighlightW = 118;
-constexpr int kLoopsHighlightX = 184, kLoopsHighlightW = 87;
-constexpr int kHighlightY = 4, kHighlightH = 18;
-constexpr Box kBrowserScrollUp{247, 31, 265, 49};
-constexpr Box kBrowserScrollDown{247, 189, 265, 208};
-constexpr Box kAssignButton{20, 218, 137, 232};
-constexpr int kSlotColumnX = 270;
-constexpr int kSlotBandTop[8] = {30, 51, 73, 95, 117, 139, 161, 183};
-constexpr int kSlotBandBottom[8] = {48, 70, 92, 114, 136, 158, 180, 202};
 constexpr const char* kSlotNames[8] = {"S1", "S2", "S3", "S4", "L1", "L2", "L3", "L4"};
-constexpr Box kSlotLabelRoom{180, 218, 262, 239}; // "Sample: n" in yellow at (180, 222)
-
-// The slot cursor is drawn at (269, 29 + 23 slot) and the assigned markers at
-// (271, 32 + 23 slot): their pitch is one pixel larger than the bands', so their shapes
-// keep to the image rows that stay inside every band.
-constexpr int kMarkerX = 271, kMarkerY = 32, kMarkerPitch = 23;
-constexpr int kCursorW = 51, kCursorH = 21, kMarkerW = 48, kMarkerH = 17;
+constexpr int kCursorW = width(kSlotCursor), kCursorH = height(kSlotCursor);
+constexpr int kMarkerW = width(kSlotMarker), kMarkerH = height(kSlotMarker);
 constexpr float kLedX = 40.5f, kLedY = 3.5f, kLedRadius = 3.5f; // in the marker image
 
-constexpr Box kPads[4] = {
-    {10, 10, 149, 109}, {170, 10, 309, 109}, {10, 130, 149, 229}, {170, 130, 309, 229}};
-constexpr int kPadW = 140, kPadH = 100;
+constexpr int kPadW = width(kPadBoxes[0]), kPadH = height(kPadBoxes[0]);
 constexpr float kPadRadius = 8.0f;
 
-// Keyboard panel, drawn at (4, 40); its keys are given in screen pixels.
-constexpr int kPanelX = 4, kPanelY = 40, kPanelW = 312, kPanelH = 130;
-constexpr int kKeyColumns = 12, kKeyRows = 3;
-constexpr int kKeyX0 = 5, kKeyPitchX = 26, kKeySize = 24;
-constexpr int kKeyRowTop[kKeyRows] = {41, 66, 91};
-constexpr Box kDelKey{190, 118, 239, 142};
-constexpr Box kSaveKey{239, 120, 273, 143};
-constexpr Box kCancelKey{275, 120, 314, 144};
-constexpr Box kNameField{8, 145, 311, 167}; // the name is written at (14, 150)
-
-constexpr int kDialogW = 260, kDialogH = 116;
-constexpr int kBarW = 241, kBarH = 17;
+constexpr int kPanelW = width(kKeyboardPanel), kPanelH = height(kKeyboardPanel);
+constexpr int kDialogW = width(kDialogBox), kDialogH = height(kDialogBox);
+constexpr int kBarW = width(kHoverBar), kBarH = height(kHoverBar);
 
 // Panel of a button: rounded face, outline on the box's own edge pixels.
 void drawButton(Canvas& c, Box b, Rgb edge)
@@ -94,20 +61,10 @@ void drawButton(Canvas& c, Box b, Rgb edge)
     frameRound(c, b, kButtonRadius, 1.0f, edge);
 }
 
-int middleX(Box b)
-{
-    return (b.x0 + b.x1 + 1) / 2;
-}
-
-int middleY(Box b)
-{
-    return (b.y0 + b.y1 + 1) / 2;
-}
-
 void drawLabelledButton(Canvas& c, Box b, const char* label, int size, Rgb edge, Rgb colour)
 {
     drawButton(c, b, edge);
-    drawLabelCentred(c, label, size, true, middleX(b), middleY(b), colour);
+    drawLabelCentred(c, label, size, true, midX(b), midY(b), colour);
 }
 
 // A triangle pointing up or down, centred in the box.
@@ -124,7 +81,7 @@ void drawScrollButtons(Canvas& c, Box up, Box down)
     drawArrow(c, up, true, kText);
     drawButton(c, down, kEdge);
     drawArrow(c, down, false, kText);
-    lineV(c, middleX(up), up.y1 + 4, down.y0 - 4, kRule);
+    lineV(c, midX(up), up.y1 + 4, down.y0 - 4, kRule);
 }
 
 // The screen keys '0'-'3' as four small caps from (x, y); lit[k] colours cap k.
@@ -138,27 +95,27 @@ void drawScreenKeys(Canvas& c, int x, int y, const Rgb* const (&lit)[4], bool ve
         const Rgb colour = lit[k] != nullptr ? *lit[k] : kTextDim;
         frameRound(c, cap, 2.0f, 1.0f, lit[k] != nullptr ? colour : kRule);
         const char digit[2] = {static_cast<char>('0' + k), '\0'};
-        drawLabelCentred(c, digit, kTinySize, true, middleX(cap), middleY(cap), colour);
+        drawLabelCentred(c, digit, kTinySize, true, midX(cap), midY(cap), colour);
     }
 }
 
 void drawListPanel(Canvas& c)
 {
-    fillBox(c, kListArea, kPanel);
-    frameRound(c, kListArea, 2.0f, 1.0f, kLine);
+    fillBox(c, kListBox, kPanel);
+    frameRound(c, kListBox, 2.0f, 1.0f, kLine);
 }
 
 Canvas presetBackground()
 {
-    Canvas c = makeCanvas(kScreenW, kScreenH, kBack);
+    Canvas c = makeCanvas(kScreenWidth, kScreenHeight, kBack);
     drawLabel(c, "Presets", kLabelSize, true, 8, 12, kAmber);
     drawLabel(c, "screen", kTinySize, false, 226, 12, kTextDim);
     const Rgb* const lit[4] = {&kAmber, nullptr, nullptr, nullptr};
     drawScreenKeys(c, 264, 7, lit, false);
     drawListPanel(c);
-    drawScrollButtons(c, kPresetScrollUp, kPresetScrollDown);
-    drawLabelledButton(c, kLoadButton, "Load", kLabelSize, kAmber, kAmber);
-    drawLabelledButton(c, kKeyboardButton, "Keyboard", kLabelSize, kEdge, kText);
+    drawScrollButtons(c, kPresetScrollUpBox, kPresetScrollDownBox);
+    drawLabelledButton(c, kLoadButtonBox, "Load", kLabelSize, kAmber, kAmber);
+    drawLabelledButton(c, kKeyboardButtonBox, "Keyboard", kLabelSize, kEdge, kText);
     drawLabelCentred(c, "pick a row, then Load", kTinySize, false, 154, 229, kTextDim);
     return c;
 }
@@ -168,7 +125,7 @@ void drawTab(Canvas& c, Box tab, const char* label)
 {
     fillBox(c, tab, kPanel);
     frameRound(c, tab, kButtonRadius, 1.0f, kEdge);
-    drawLabelCentred(c, label, kLabelSize, true, middleX(tab), middleY(tab), kText);
+    drawLabelCentred(c, label, kLabelSize, true, midX(tab), midY(tab), kText);
 }
 
 float lampX(Box tab)
@@ -180,10 +137,10 @@ constexpr float kLampY = 13.0f, kLampRadius = 3.0f;
 
 Canvas browserBackground()
 {
-    Canvas c = makeCanvas(kScreenW, kScreenH, kBack);
-    drawTab(c, kKitsTab, "Kits");
-    drawTab(c, kLoopsTab, "Loops");
-    for (Box tab : {kKitsTab, kLoopsTab})
+    Canvas c = makeCanvas(kScreenWidth, kScreenHeight, kBack);
+    drawTab(c, kKitsTabBox, "Kits");
+    drawTab(c, kLoopsTabBox, "Loops");
+    for (Box tab : {kKitsTabBox, kLoopsTabBox})
     {
         ringCircle(c, lampX(tab), kLampY, kLampRadius, 1.0f, kLampOff);
     }
@@ -191,27 +148,27 @@ Canvas browserBackground()
     drawScreenKeys(c, 266, 225, lit, false);
     drawLabelCentred(c, "Browser", kSmallSize, true, 155, 12, kTextDim);
     drawListPanel(c);
-    drawScrollButtons(c, kBrowserScrollUp, kBrowserScrollDown);
+    drawScrollButtons(c, kBrowserScrollUpBox, kBrowserScrollDownBox);
 
     drawLabelCentred(c, "Slot", kTinySize, true, 295, 24, kTextDim);
     for (int s = 0; s < 8; ++s)
     {
-        const Box band{kSlotColumnX, kSlotBandTop[s], kScreenW - 1, kSlotBandBottom[s]};
+        const Box band = slotBand(s);
         drawButton(c, band, kEdge);
-        drawLabelCentred(c, kSlotNames[s], kLabelSize, true, 292, middleY(band),
+        drawLabelCentred(c, kSlotNames[s], kLabelSize, true, 292, midY(band),
                          s < 4 ? kText : kCyan);
-        ringCircle(c, kMarkerX + kLedX, kMarkerY + kMarkerPitch * s + kLedY, kLedRadius, 1.0f,
-                   kLampOff);
+        ringCircle(c, kSlotMarker.x0 + kLedX, kSlotMarker.y0 + kMarkerPitch * s + kLedY, kLedRadius,
+                   1.0f, kLampOff);
     }
-    drawLabelledButton(c, kAssignButton, "Assign to slot", kLabelSize, kAmber, kAmber);
+    drawLabelledButton(c, kAssignBox, "Assign to slot", kLabelSize, kAmber, kAmber);
     fillBox(c, kSlotLabelRoom, kBack);
     return c;
 }
 
 Canvas padBackground()
 {
-    Canvas c = makeCanvas(kScreenW, kScreenH, kBack);
-    for (Box pad : kPads)
+    Canvas c = makeCanvas(kScreenWidth, kScreenHeight, kBack);
+    for (Box pad : kPadBoxes)
     {
         frameRound(c, pad, 1.0f, 1.0f, kLine);
     }
@@ -226,35 +183,29 @@ Canvas keyboardPanel()
     const Box whole{0, 0, kPanelW - 1, kPanelH - 1};
     fillRound(c, whole, 4.0f, kPanel);
     frameRound(c, whole, 4.0f, 1.0f, kRule);
-    for (int row = 0; row < kKeyRows; ++row)
+    for (int key = 0; key < kKeyCount; ++key)
     {
-        for (int col = 0; col < kKeyColumns; ++col)
-        {
-            const int x = kKeyX0 + kKeyPitchX * col, y = kKeyRowTop[row];
-            const Box key = shifted({x, y, x + kKeySize - 1, y + kKeySize - 1}, kPanelX, kPanelY);
-            const int n = row * kKeyColumns + col;
-            const char text[2] = {static_cast<char>(n < 26 ? 'a' + n : '0' + n - 26), '\0'};
-            drawLabelledButton(c, key, text, kLabelSize, kEdge, kText);
-        }
+        const char text[2] = {kKeyCharacters[key], '\0'};
+        drawLabelledButton(c, inImage(keyBox(key), kKeyboardPanel), text, kLabelSize, kEdge, kText);
     }
     drawLabel(c, "Preset name", kSmallSize, true, 6, 86, kTextDim);
     drawLabel(c, "type it, then Save", kTinySize, false, 6, 98, kTextDim);
 
     // DEL and save share one column: square corners and a single line there make the
     // pair read as one split key.
-    const Box del = shifted(kDelKey, kPanelX, kPanelY);
-    const Box save = shifted(kSaveKey, kPanelX, kPanelY);
+    const Box del = inImage(kDelKeyBox, kKeyboardPanel);
+    const Box save = inImage(kSaveKeyBox, kKeyboardPanel);
     fillBox(c, del, kButtonBottom);
     fillBox(c, save, kButtonBottom);
     frameRound(c, del, 0.0f, 1.0f, kEdge);
     frameRound(c, save, 0.0f, 1.0f, kAmber);
-    drawLabelCentred(c, "DEL", kSmallSize, true, middleX(del), middleY(del), kText);
-    drawLabelCentred(c, "Save", kSmallSize, true, middleX(save), middleY(save), kAmber);
-    const Box cancel = shifted(kCancelKey, kPanelX, kPanelY);
+    drawLabelCentred(c, "DEL", kSmallSize, true, midX(del), midY(del), kText);
+    drawLabelCentred(c, "Save", kSmallSize, true, midX(save), midY(save), kAmber);
+    const Box cancel = inImage(kCancelKeyBox, kKeyboardPanel);
     drawButton(c, cancel, kEdge);
-    drawLabelCentred(c, "Cancel", kSmallSize, false, middleX(cancel), middleY(cancel), kText);
+    drawLabelCentred(c, "Cancel", kSmallSize, false, midX(cancel), midY(cancel), kText);
 
-    const Box field = shifted(kNameField, kPanelX, kPanelY);
+    const Box field = inImage(kNameField, kKeyboardPanel);
     fillRound(c, field, 2.0f, kWell);
     frameRound(c, field, 2.0f, 1.0f, kRule);
     return c;
@@ -327,15 +278,15 @@ Canvas padImage(bool lit, bool loop)
     return c;
 }
 
-// Active tab: lamp lit, label repainted in amber, underline. Drawn at (x, 4) over the tab.
-Canvas tabHighlight(int x, int w, Box tab, const char* label)
+// Active tab: lamp lit, label repainted in amber, underline. Drawn over the tab.
+Canvas tabHighlight(Box highlight, Box tab, const char* label)
 {
-    Canvas c = makeCanvas(w, kHighlightH, kTransparent);
-    const Box t = shifted(tab, x, kHighlightY);
-    fillCircle(c, lampX(t), kLampY - kHighlightY, kLampRadius + 0.5f, kAmber);
-    drawLabelOver(c, label, kLabelSize, true, middleX(t), middleY(t), kAmber, kPanel);
+    Canvas c = makeCanvas(width(highlight), height(highlight), kTransparent);
+    const Box t = inImage(tab, highlight);
+    fillCircle(c, lampX(t), kLampY - highlight.y0, kLampRadius + 0.5f, kAmber);
+    drawLabelOver(c, label, kLabelSize, true, midX(t), midY(t), kAmber, kPanel);
     const int half = labelWidth(label, kLabelSize, true) / 2 + 6;
-    fillBox(c, {middleX(t) - half, t.y1 + 1, middleX(t) + half, t.y1 + 2}, kAmber);
+    fillBox(c, {midX(t) - half, t.y1 + 1, midX(t) + half, t.y1 + 2}, kAmber);
     return c;
 }
 
@@ -386,7 +337,6 @@ Canvas pointer()
 // The desktop icon is laid out on a 64-pixel grid and scaled to its size: a slate tile
 // holding the four pads, a lit and a dark sample pad above, a dark and a lit loop pad below.
 constexpr int kIconGrid = 64;
-constexpr Rgb kOpaque{255, 255, 255}; // in the icon's matte
 constexpr Box kIconTile{2, 2, 61, 61};
 constexpr float kIconTileRadius = 12.0f, kIconPadRadius = 4.0f;
 constexpr Box kIconPads[4] = {{8, 8, 29, 29}, {34, 8, 55, 29}, {8, 34, 29, 55}, {34, 34, 55, 55}};
@@ -405,7 +355,7 @@ bool writeIcon(int size, const std::string& path)
     const float scale = static_cast<float>(size) / kIconGrid;
     const Box tile = scaled(kIconTile, scale);
     Canvas matte = makeCanvas(size, size, kTransparent);
-    fillRound(matte, tile, kIconTileRadius * scale, kOpaque);
+    fillRound(matte, tile, kIconTileRadius * scale, kWhite); // opaque
 
     Canvas c = makeCanvas(size, size, kBack);
     fillRoundGradient(c, tile, kIconTileRadius * scale, kButtonTop, kBack);
@@ -473,8 +423,8 @@ int main(int argc, char** argv)
         {"boton_p_2", padImage(true, true)},
         {"boton_s", padImage(false, false)},
         {"boton_s_2", padImage(true, false)},
-        {"caja_s", tabHighlight(kKitsHighlightX, kKitsHighlightW, kKitsTab, "Kits")},
-        {"caja_l", tabHighlight(kLoopsHighlightX, kLoopsHighlightW, kLoopsTab, "Loops")},
+        {"caja_s", tabHighlight(kKitsHighlight, kKitsTabBox, "Kits")},
+        {"caja_l", tabHighlight(kLoopsHighlight, kLoopsTabBox, "Loops")},
         {"rata", pointer()},
         {"caja_s_2", hoverBar()},
         {"sample_sel", slotCursor()},
@@ -488,7 +438,7 @@ int main(int argc, char** argv)
         const std::string path = std::string(argv[2]) + "/" + image.name + ".bmp";
         if (!saveCanvas(image.picture, path))
         {
-            fprintf(stderr, "mkart: cannot write %s: %s\n", path.c_str(), SDL_GetError());
+            fprintf(stderr, "mkart: cannot write %s: %s\n", path.c_str(), strerror(errno));
             status = 1;
         }
     }

@@ -33,15 +33,15 @@ TEST_F(DecodedPlaybackTest, AOneSecondLoopAt48kHzPlaysForOneSecondPreviewedAndAs
     writeWav("loops/loop48.wav", {48000, 2, WavEncoding::S24, WavLayout::Plain},
              std::vector<double>(2 * 48000, kLevel));
     keyDown(SDLK_1);
-    pressAt(200, 10); // the loops tab
+    pressIn(kLoopsTabBox);
     for (int32_t i = 0; i < cantidad; ++i)
         if (std::string("loop48.wav") == catalogueEntry(i))
             ct_lista = i;
-    pressAt(100, 30); // the top row: preview
+    pressIn(listRow(0)); // preview
     ASSERT_EQ(previews.size(), 1u);
     waitWhileBusy(previews[0].channel);
-    pressAt(280, 120); // slot 4
-    pressAt(20, 218);  // assign
+    pressIn(slotBand(4));
+    pressIn(kAssignBox);
     ASSERT_NE(samples[4], nullptr);
     Mix_PlayChannelTimed(4, samples[4], 0, -1);
     waitWhileBusy(4);

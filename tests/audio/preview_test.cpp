@@ -28,12 +28,12 @@ class PreviewTest : public ProgramTest
     // Lists kits/ again and presses the row that shows name.
     void pressEntry(const std::string& name)
     {
-        pressAt(12, 6);
+        pressIn(kKitsTabBox);
         for (int32_t i = 0; i < cantidad; ++i)
             if (name == catalogueEntry(i))
             {
                 ct_lista = i;
-                pressAt(100, 30);
+                pressIn(listRow(0));
                 return;
             }
         ADD_FAILURE() << name << " is not listed";
@@ -98,7 +98,7 @@ TEST_F(PreviewTest, EntriesThatDoNotDecodeArePreviewedInSilence)
     for (const char* name : {".", "..", "empty.wav", "notes.txt", "sub"})
         pressEntry(name);
     ct_lista = cantidad; // an empty row
-    pressAt(100, 30);
+    pressIn(listRow(0));
     EXPECT_TRUE(previews.empty());
     waitMs(100);
     stopProgram();
@@ -113,7 +113,7 @@ TEST_F(PreviewTest, PreviewsStayFewAndASlotSoundTakingTheirChannelIsNeverFreed)
     writeTone("kits/long.wav", 22050, 700);
     pressEntry("slot.wav");
     waitForSilence();
-    pressAt(20, 218); // into slot 0
+    pressIn(kAssignBox); // into slot 0
     ASSERT_NE(samples[0], nullptr);
     for (int k = 0; k < 100; ++k)
         pressEntry("long.wav");

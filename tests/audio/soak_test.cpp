@@ -61,20 +61,12 @@ bool chance(Rng& rng, int percent)
 
 // ---- Events ----------------------------------------------------------------
 
-// Press areas of the four screens, bounds included.
-struct Area
-{
-    int left, top, right, bottom;
-};
-constexpr Area kListRows = {8, 26, 243, 212}, kPresetScrollDown = {299, 190, 319, 210},
-               kKeyboardButton = {207, 219, 319, 239}, kLoadButton = {2, 219, 100, 238},
-               kKeys = {5, 41, 314, 114}, kDelKey = {190, 118, 239, 142},
-               kSaveKey = {239, 120, 273, 143}, kCancelKey = {275, 120, 314, 144},
-               kKitsTab = {12, 6, 128, 19}, kLoopsTab = {194, 6, 256, 19},
-               kBrowserScrollDown = {247, 189, 265, 208}, kSlotColumn = {270, 30, 319, 209},
-               kLoopSlotBands = {270, 117, 319, 202}, kAssignButton = {20, 218, 137, 232};
-constexpr Area kPads[] = {
-    {10, 10, 150, 110}, {170, 10, 310, 110}, {10, 130, 150, 230}, {170, 130, 310, 230}};
+// The monkey's aims besides the single press areas: every letter and digit key, and
+// the bands of the loop slots.
+constexpr Box kKeys = {keyBox(0).x0, keyBox(0).y0, keyBox(kKeyCount - 1).x1,
+                       keyBox(kKeyCount - 1).y1};
+constexpr Box kLoopSlotBands = {slotBand(kFirstLoopSlot).x0, slotBand(kFirstLoopSlot).y0,
+                                slotBand(kSlotCount - 1).x1, slotBand(kSlotCount - 1).y1};
 
 using Events = std::vector<SDL_Event>;
 
@@ -106,12 +98,12 @@ void tapAt(Rng& rng, Events& out, int x, int y)
 }
 
 // A tap in the area or on the pixels just around it, where its edges are.
-void tapIn(Rng& rng, Events& out, const Area& a)
+void tapIn(Rng& rng, Events& out, Box a)
 {
-    tapAt(rng, out, pick(rng, a.left - 1, a.right + 1), pick(rng, a.top - 1, a.bottom + 1));
+    tapAt(rng, out, pick(rng, a.x0 - 1, a.x1 + 1), pick(rng, a.y0 - 1, a.y1 + 1));
 }
 
-void tapsIn(Rng& rng, Events& out, const Area& a, int times)
+void tapsIn(Rng& rng, Events& out, Box a, int times)
 {
     for (; times > 0; --times)
         tapIn(rng, out, a);
@@ -144,18 +136,18 @@ void nextStep(Rng& rng, Events& out)
     {
         // Type a name, now and then one longer than a name may grow, then save or cancel.
         out.push_back(screenKey(kPresetScreen));
-        tapIn(rng, out, kKeyboardButton);
+        tapIn(rng, out, kKeyboardButtonBox);
         for (int n = chance(rng, 5) ? pick(rng, 200, 300) : pick(rng, 0, 8); n > 0; --n)
-            tapIn(rng, out, chance(rng, 90) ? kKeys : kDelKey);
-        tapIn(rng, out, chance(rng, 60) ? kSaveKey : kCancelKey);
+            tapIn(rng, out, chance(rng, 90) ? kKeys : kDelKeyBox);
+        tapIn(rng, out, chance(rng, 60) ? kSaveKeyBox : kCancelKeyBox);
     }
     else if (roll < 67)
     {
         // Choose a preset, perhaps far down the list, and load it.
         out.push_back(screenKey(kPresetScreen));
-        tapsIn(rng, out, kPresetScrollDown, pick(rng, 0, chance(rng, 70) ? 3 : 40));
-        tapIn(rng, out, kListRows);
-        tapsIn(rng, out, kLoadButton, pick(rng, 1, 2));
+        tapsIn(rng, out, kPresetScrollDownBox, pick(rng, 0, chance(rng, 70) ? 3 : 40));
+        tapIn(rng, out, kListBox);
+        tapsIn(rng, out, kLoadButtonBox, pick(rng, 1, 2));
     }
     else
     {
@@ -163,15 +155,15 @@ void nextStep(Rng& rng, Events& out)
         // control loop's boundaries keep coming.
         out.push_back(screenKey(chance(rng, 70) ? kLoopPads : kSamplePads));
         for (int n = pick(rng, 1, 4); n > 0; --n)
-            tapIn(rng, out, kPads[pick(rng, 0, 3)]);
+            tapIn(rng, out, kPadBoxes[pick(rng, 0, 3)]);
         if (chance(rng, 30))
             return;
         out.push_back(screenKey(kSampleBrowser));
-        tapIn(rng, out, chance(rng, 50) ? kKitsTab : kLoopsTab);
-        tapsIn(rng, out, kBrowserScrollDown, pick(rng, 0, chance(rng, 70) ? 3 : 40));
-        tapsIn(rng, out, kListRows, pick(rng, 1, 3));
-        tapIn(rng, out, chance(rng, 70) ? kLoopSlotBands : kSlotColumn);
-        tapIn(rng, out, kAssignButton);
+        tapIn(rng, out, chance(rng, 50) ? kKitsTabBox : kLoopsTabBox);
+        tapsIn(rng, out, kBrowserScrollDownBox, pick(rng, 0, chance(rng, 70) ? 3 : 40));
+        tapsIn(rng, out, kListBox, pick(rng, 1, 3));
+        tapIn(rng, out, chance(rng, 70) ? kLoopSlotBands : kSlotColumnBox);
+        tapIn(rng, out, kAssignBox);
         out.push_back(screenKey(kLoopPads));
     }
 }

@@ -38,12 +38,6 @@ Runs levelRuns(const std::string& audioFile)
     return runs;
 }
 
-// Centre of visible list row n; the test's files sort first after "." and "..".
-int rowY(int n)
-{
-    return 26 + 15 * n + 7;
-}
-
 class PresetJourney : public ::testing::Test
 {
   protected:
@@ -81,24 +75,15 @@ class PresetJourney : public ::testing::Test
     void playThePads()
     {
         key("2");
-        clickAt(server, 80, 60);
+        clickIn(server, kPadBoxes[0]);
         settle(400);
-        clickAt(server, 80, 180);
+        clickIn(server, kPadBoxes[2]);
         settle(400);
         key("3");
-        clickAt(server, 240, 60);
+        clickIn(server, kPadBoxes[1]);
         settle(1000);
-        clickAt(server, 240, 60);
+        clickIn(server, kPadBoxes[1]);
         settle(300);
-    }
-
-    void typeOnTheKeyboard(const std::string& name)
-    {
-        for (char c : name)
-        {
-            const int n = c >= 'a' ? c - 'a' : 26 + c - '0';
-            clickAt(server, 5 + 26 * (n % 12) + 12, 41 + 25 * (n / 12) + 12);
-        }
     }
 
     void quit()
@@ -117,23 +102,25 @@ TEST_F(PresetJourney, SavedSlotsComeBackAfterARestartAndSoundTheSame)
 {
     start();
     key("1");
-    clickAt(server, 100, rowY(2)); // a1.wav, previewed
-    clickAt(server, 280, 40);      // slot 0
-    clickAt(server, 50, 225);      // assign
-    clickAt(server, 100, rowY(3));
-    clickAt(server, 280, 82); // slot 2
-    clickAt(server, 50, 225);
-    clickAt(server, 220, 12); // loops tab
-    clickAt(server, 100, rowY(2));
-    clickAt(server, 280, 148); // slot 5, loop 1
-    clickAt(server, 50, 225);
+    // The test's files sort first after "." and "..".
+    clickIn(server, listRow(2)); // a1.wav, previewed
+    clickIn(server, slotBand(0));
+    clickIn(server, kAssignBox);
+    clickIn(server, listRow(3));
+    clickIn(server, slotBand(2));
+    clickIn(server, kAssignBox);
+    clickIn(server, kLoopsTabBox);
+    clickIn(server, listRow(2));
+    clickIn(server, slotBand(5)); // loop 1
+    clickIn(server, kAssignBox);
     settle(400);
     playThePads();
 
     key("0");
-    clickAt(server, 300, 230);
-    typeOnTheKeyboard("journey1");
-    clickAt(server, 250, 130);
+    clickIn(server, kKeyboardButtonBox);
+    for (char c : std::string("journey1"))
+        clickIn(server, keyBoxOf(c));
+    clickIn(server, kSaveKeyBox);
     quit();
     const auto first = levelRuns(run.audioFile);
     EXPECT_EQ(readFile(dir + "/presets/journey1.trp"),
@@ -142,8 +129,8 @@ TEST_F(PresetJourney, SavedSlotsComeBackAfterARestartAndSoundTheSame)
     EXPECT_EQ(readFile(run.outFile), "");
 
     start();
-    clickAt(server, 100, rowY(3)); // after demo.trp
-    clickAt(server, 50, 228);
+    clickIn(server, listRow(3)); // after demo.trp
+    clickIn(server, kLoadButtonBox);
     settle(200);
     clickAt(server, 160, 120); // dismisses the dialog
     playThePads();

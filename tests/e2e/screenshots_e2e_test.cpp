@@ -9,7 +9,7 @@
 namespace
 {
 // Demo content: presets/ holds ".", ".." and demo.trp, so the preset is row 2.
-constexpr int kDemoPresetRowY = 26 + 15 * 2 + 7;
+constexpr int kDemoPresetRowY = midY(listRow(2));
 // Long enough for one pass of the demo loops, so queued loops have started.
 constexpr int kDemoLoopMs = 4800;
 
@@ -44,26 +44,26 @@ TEST(ScreenTour, EveryScreenOnTheDemoContent)
     xdo(server, "mousemove 100 " + std::to_string(kDemoPresetRowY));
     clickAt(server, 100, kDemoPresetRowY);
     take("presets");
-    clickAt(server, 50, 228); // load
+    clickIn(server, kLoadButtonBox);
     take("preset-loaded");
-    clickAt(server, 160, 120);                                              // the dialog goes
-    clickAt(server, 300, 230);                                              // keyboard
-    for (auto [x, y] : {std::pair{135, 78}, {5, 100}, {57, 50}, {31, 100}}) // r y c z
-        clickAt(server, x + 10, y);
+    clickAt(server, 160, 120); // the dialog goes
+    clickIn(server, kKeyboardButtonBox);
+    for (char c : {'r', 'y', 'c', 'z'})
+        clickIn(server, keyBoxOf(c));
     take("keyboard");
-    clickAt(server, 280, 130); // cancel
+    clickIn(server, kCancelKeyBox);
 
     xdo(server, "key 1");
-    xdo(server, "mousemove 100 " + std::to_string(26 + 15 * 4 + 7));
-    clickAt(server, 280, 140); // slot L2
+    xdo(server, "mousemove 100 " + std::to_string(midY(listRow(4))));
+    clickIn(server, slotBand(5)); // slot L2
     take("browser");
 
     xdo(server, "key 2");
     take("sample-pads");
 
     xdo(server, "key 3");
-    clickAt(server, 80, 60);
-    clickAt(server, 240, 180);
+    clickIn(server, kPadBoxes[0]);
+    clickIn(server, kPadBoxes[3]);
     settle(kDemoLoopMs);
     take("loop-pads");
 

@@ -1,6 +1,7 @@
 // The mixer calls of the loop synchroniser and the slot table, in order, against a
 // recording stand-in for the mixer.
 #include "sound/loops.h"
+#include "sound/mixer.h"
 #include "sound/slots.h"
 #include "tests/fakemixer/fake_mixer.h"
 
@@ -18,6 +19,7 @@ class LoopCallsTest : public ::testing::Test
     void SetUp() override
     {
         resetFakeMixer();
+        setUpMixer(); // the program's own registration of its callbacks
         resetLoops();
         for (int s = 0; s < kSlotCount; ++s)
         {
@@ -73,11 +75,16 @@ TEST_F(LoopCallsTest, ALoopStartsAtOnceWithoutAControlLoopAndIsQueuedWithOne)
     EXPECT_EQ(flags(sonando), "0010");
     clearMixerCalls();
 
+    // The control loop restarts inside the report, which the mixer carries on from
+    // that frame; loop 0 is started once the pass is mixed: its first frames are
+    // mixed in from the boundary's frame and its channel plays the rest.
     endPass(6);
-    EXPECT_EQ(calls(), Calls({"done 6", "play 6 slot6", "play 4 slot4"}));
+    EXPECT_EQ(calls(),
+              Calls({"done 6", "play 6 slot6", "mix slot4[0:24] at 232", "play 4 slot4[24:1000]"}));
     EXPECT_EQ(flags(sonando), "1010");
-    endPass(6); // loop 0 still sounds: it is cut and starts again in step
-    EXPECT_EQ(calls(), Calls({"done 6", "play 6 slot6", "play 4 slot4", "done 4"}));
+    endPass(6);
+    EXPECT_EQ(calls(), Calls({"done 6", "play 6 slot6", "mix slot4[0:48] at 208",
+                              "play 4 slot4[48:1000]", "done 4"}));
     for (int channel : {0, 1, 2, 3, 4, 5, 7})
         endPass(channel);
     EXPECT_EQ(calls(),
@@ -87,12 +94,23 @@ TEST_F(LoopCallsTest, ALoopStartsAtOnceWithoutAControlLoopAndIsQueuedWithOne)
 
 TEST_F(LoopCallsTest, SwitchingOffTheControlLoopHandsOverToTheHighestOtherRunningLoop)
 {
-    run({0, 1, 3});
+    samples[5] = fakeSound("slot5", 1200);
+    samples[7] = fakeSound("slot7", 1500);
+    for (int i : {0, 1, 3})
+        toggleLoop(i);
+    endPass(4);
+    EXPECT_EQ(calls(),
+              Calls({"play 4 slot4", "done 4", "play 4 slot4", "mix slot5[0:24] at 232",
+                     "play 5 slot5[24:1000]", "mix slot7[0:24] at 232", "play 7 slot7[24:1000]"}))
+        << "longer loops end where the control loop's pass ends";
     toggleLoop(0);
-    EXPECT_EQ(calls(), Calls({"halt 4", "done 4"})) << "loop 3 plays on, not restarted";
+    EXPECT_EQ(calls(), Calls({"halt 4", "done 4", "play 5 slot5[24:1200]", "done 5",
+                              "play 7 slot7[24:1500]", "done 7"}))
+        << "loop 3 plays on to its own end, and loop 1 with it, before loop 3 takes over";
     EXPECT_EQ(canal_control, 3);
     endPass(7);
-    EXPECT_EQ(calls(), Calls({"done 7", "play 7 slot7", "play 5 slot5", "done 5"}));
+    EXPECT_EQ(calls(), Calls({"done 7", "play 7 slot7", "mix slot5[0:60] at 196",
+                              "play 5 slot5[60:1200]", "done 5"}));
 
     // A new control loop that has already played out gets its boundary at once.
     toggleLoop(0); // queued
@@ -117,7 +135,8 @@ TEST_F(LoopCallsTest, SwitchingOffTheLastRunningLoopLeavesNoControlLoop)
     toggleLoop(1);
     EXPECT_EQ(calls(), Calls({"play 5 slot5"})) << "the next loop switched on starts at once";
     endPass(5);
-    EXPECT_EQ(calls(), Calls({"done 5", "play 5 slot5", "play 7 slot7"}));
+    EXPECT_EQ(calls(),
+              Calls({"done 5", "play 5 slot5", "mix slot7[0:24] at 232", "play 7 slot7[24:1000]"}));
 
     stopLoops();
     EXPECT_EQ(calls(), Calls({"halt 4", "halt 5", "done 5", "halt 6", "halt 7", "done 7"}))
@@ -135,7 +154,8 @@ TEST_F(LoopCallsTest, AtRestNoEndStartsAnythingAndReleasedSoundsAreNeverPlayed)
     endPass(5);
     storeSlotSound(5, fakeSound("next5"));
     EXPECT_EQ(calls(), Calls({"free slot0", "free slot1", "free slot2", "free slot4", "free slot5",
-                              "free slot6", "free slot7", "done 5"}));
+                              "halt 6", "done 6", "free slot6", "free slot7", "done 5"}))
+        << "the part of slot 6 that loop 2 plays is stopped before the sound is freed";
     freeSlotSounds();
     EXPECT_EQ(calls(), Calls({"free slot3", "free next5"}));
 }
@@ -165,15 +185,15 @@ TEST_F(LoopCallsTest, ReplacingTheRunningControlLoopsSoundStartsABoundaryOnceSto
     EXPECT_EQ(calls(), Calls({"free slot5", "load loops/new.wav", "play 5 loops/new.wav",
                               "play 6 slot6", "done 6"}));
     assignSlot(6, "loops/other.wav", "other.wav");
-    EXPECT_EQ(calls(), Calls({"free slot6", "load loops/other.wav"}))
+    EXPECT_EQ(calls(), Calls({"halt 6", "done 6", "free slot6", "load loops/other.wav"}))
         << "another loop waits for the next boundary";
     endPass(5);
-    EXPECT_EQ(calls().back(), "play 6 loops/other.wav");
+    EXPECT_EQ(calls().back(), "play 6 loops/other.wav[24:1000]");
 
-    // A boundary while the new sound decodes plays the emptied slot as nothing.
+    // A boundary while the new sound decodes plays nothing from the emptied slot.
     duringNextDecode = [] { endPass(5); };
     assignSlot(6, "loops/third.wav", "third.wav");
-    EXPECT_EQ(calls(), Calls({"free loops/other.wav", "load loops/third.wav", "done 5",
-                              "play 5 loops/new.wav", "play 6 null"}));
+    EXPECT_EQ(calls(), Calls({"halt 6", "done 6", "free loops/other.wav", "load loops/third.wav",
+                              "done 5", "play 5 loops/new.wav"}));
 }
 } // namespace

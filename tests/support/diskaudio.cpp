@@ -124,12 +124,10 @@ const CaptureFormat& captureFormat()
     return format;
 }
 
-std::vector<std::string> diskAudioEnvironment(const std::string& audioFile)
+std::vector<std::string> diskAudioEnvironment(const std::string& audioFile, int delayMs)
 {
-    // The driver waits this long for each device buffer, which holds as many frames
-    // as the mixer's pass at the device's rate: a little under their length, so the
-    // mixer runs a little ahead of real time.
-    const int delayMs = kMixerBuffer * 1000 / captureFormat().rate;
+    if (delayMs == kRealTimeDiskDelayMs)
+        delayMs = kMixerBuffer * 1000 / captureFormat().rate;
     return {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audioFile,
             "SDL_DISKAUDIODELAY=" + std::to_string(delayMs)};
 }

@@ -19,6 +19,16 @@ struct CaptureFormat
 // disk driver, and where they land in its file gives the rate and phase.
 const CaptureFormat& captureFormat();
 
+// Long enough for all that the mixer has mixed to reach the capture file: a library
+// that resamples holds some (sdl12-compat on SDL 2.26: 41 ms).
+constexpr int kPlayOutMs = 100;
+
+// The disk driver's delay for each device buffer that paces it at about real time:
+// a little under the buffer's length, which holds as many frames as the mixer's pass
+// at the capture's rate, so the mixer runs a little ahead of real time.
+constexpr int kRealTimeDiskDelayMs = -1;
+
 // Environment entries that send a program's sound to the disk driver writing
-// audioFile, a device buffer at a time at about the speed of real time.
-std::vector<std::string> diskAudioEnvironment(const std::string& audioFile);
+// audioFile, waiting delayMs for each device buffer.
+std::vector<std::string> diskAudioEnvironment(const std::string& audioFile,
+                                              int delayMs = kRealTimeDiskDelayMs);

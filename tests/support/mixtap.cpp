@@ -1,13 +1,17 @@
 #include "tests/support/mixtap.h"
 
+#include "sound/loops.h"
 #include "sound/mixer.h"
+#include "sound/slots.h"
 #include "tests/support/diskaudio.h"
 #include "tests/support/wav.h"
 
 #include <SDL/SDL_mixer.h>
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace
 {
@@ -18,9 +22,14 @@ constexpr size_t kHeldPasses = 8; // sdl12-compat on SDL 2.26 holds three and a 
 std::vector<int16_t> tap; // interleaved stereo, sized before the mixer writes
 std::atomic<int64_t> tapped{0};
 std::atomic<bool> partPass{false};
+thread_local bool onAudioThread = false;
+std::atomic<long> audioAllocations{0};
+void (*programPostMix)(void*, Uint8*, int);
 
-void record(void*, Uint8* stream, int len)
+void record(void* unused, Uint8* stream, int len)
 {
+    onAudioThread = true;
+    programPostMix(unused, stream, len);
     const int64_t frames = len / int64_t(kStereo * sizeof(int16_t));
     if (frames != kMixerBuffer)
         partPass = true;
@@ -36,6 +45,31 @@ bool slotSounds(int16_t level, int slot)
     return (level >> (kLevelShift + slot)) & 1;
 }
 } // namespace
+
+// Every allocation of the test program passes here, so the audio thread's are counted.
+void* operator new(size_t size)
+{
+    if (onAudioThread)
+        ++audioAllocations;
+    if (void* memory = malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept
+{
+    free(memory);
+}
+
+void operator delete(void* memory, size_t) noexcept
+{
+    free(memory);
+}
+
+long audioThreadAllocations()
+{
+    return audioAllocations;
+}
 
 void writeMarkedSound(const std::string& path, int slot, int frames, int tail)
 {
@@ -69,12 +103,14 @@ std::vector<int64_t> soundStarts(const std::vector<int16_t>& left, int slot)
     return starts;
 }
 
-void startMixTap(int maxFrames)
+void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int))
 {
     SDL_LockAudio();
+    programPostMix = programHook;
     tap.assign(size_t(maxFrames) * kStereo, 0);
     tapped = 0;
     partPass = false;
+    audioAllocations = 0;
     Mix_SetPostMix(record, nullptr);
     SDL_UnlockAudio();
 }
@@ -90,11 +126,15 @@ void waitForFrame(int64_t frame)
         SDL_Delay(1);
 }
 
+std::vector<int16_t> tappedStream()
+{
+    return std::vector<int16_t>(tap.begin(),
+                                tap.begin() + std::min<int64_t>(tapped * kStereo, tap.size()));
+}
+
 std::vector<int16_t> tappedLeft()
 {
-    std::vector<int16_t> stereo(tap.begin(),
-                                tap.begin() + std::min<int64_t>(tapped * kStereo, tap.size()));
-    return leftChannel(stereo);
+    return leftChannel(tappedStream());
 }
 
 bool everyPassWhole()
@@ -119,4 +159,132 @@ bool captureEndsWithTap(const std::vector<int16_t>& capture)
             return true;
     }
     return false;
+}
+
+std::vector<int64_t> loopStarts(const std::vector<int16_t>& left, int slot)
+{
+    std::vector<int64_t> starts;
+    for (size_t i = 0; i < left.size(); ++i)
+        if ((left[i] >> (slot - kFirstLoopSlot)) & 1)
+            starts.push_back(int64_t(i));
+    return starts;
+}
+
+int64_t giveLoopSound(std::vector<LoopAction>* script, int loop, int frames, int64_t frame)
+{
+    const int slot = kFirstLoopSlot + loop;
+    const std::string path =
+        "loops/edge" + std::to_string(slot) + "_" + std::to_string(frames) + ".wav";
+    std::vector<int16_t> sound = constantStereo(frames, int16_t(1 << (kLevelShift + slot)));
+    sound.front() |= int16_t(1 << (slot - kFirstLoopSlot)); // first frame, left
+    sound[sound.size() - kStereo] |= int16_t(1 << slot);    // last frame, left
+    writeWav16(path, sound, kStereo);
+    const int64_t at = atFrame(frame, [&] { assignSlot(slot, path.c_str(), "edge"); });
+    script->push_back({at, loop, sound});
+    return at;
+}
+
+int64_t pressLoop(std::vector<LoopAction>* script, int loop, int64_t frame)
+{
+    script->push_back({atFrame(frame, [loop] { toggleLoop(loop); }), loop, {}});
+    return script->back().frame;
+}
+
+const LoopSetRun kLoopSetRuns[2] = {{"2-4 loops", {331, 577, 1009, 1999}, 60000},
+                                    {"loops under a pass", {131, 97, 211, 1999}, 10000}};
+
+std::vector<LoopAction> playLoopSets(std::vector<int> lengths, int64_t phaseFrames)
+{
+    constexpr int kLonger = 256; // a re-assigned slot's sound: still odd, a pass longer
+    std::vector<LoopAction> script;
+    int64_t t = mixPosition();
+    for (int i = 0; i < kLoopCount; ++i)
+        t = giveLoopSound(&script, i, lengths[size_t(i)], t);
+    const int longest = *std::max_element(lengths.begin(), lengths.end());
+    for (int set = 2; set <= kLoopCount; ++set)
+        for (int control = 0; control < set; ++control)
+        {
+            t = pressLoop(&script, control, t + longest);
+            for (int i = 0; i < set; ++i)
+                if (i != control)
+                    t = pressLoop(&script, i, t + 2 * lengths[size_t(control)] + 333);
+            const int given = set == 3 ? (control + 1) % set : control;
+            if (set > 2)
+                t = giveLoopSound(&script, given, lengths[size_t(given)] += kLonger,
+                                  t + phaseFrames);
+            t = pressLoop(&script, control, t + phaseFrames);
+            for (int i = 0; i < set; ++i)
+                if (i != control)
+                    t = pressLoop(&script, i, t + 3 * longest + 77);
+        }
+    return script;
+}
+
+std::vector<int64_t> differingFrames(const std::vector<int16_t>& a, const std::vector<int16_t>& b)
+{
+    std::vector<int64_t> frames;
+    for (size_t i = 0; i + 1 < std::min(a.size(), b.size()); i += kStereo)
+        if (a[i] != b[i] || a[i + 1] != b[i + 1])
+            frames.push_back(int64_t(i / kStereo));
+    return frames;
+}
+
+std::vector<int16_t> idealLoopStream(const std::vector<LoopAction>& script, int64_t frames)
+{
+    std::vector<int16_t> sounds[kLoopCount];
+    bool on[kLoopCount] = {}, running[kLoopCount] = {};
+    int64_t next[kLoopCount] = {-1, -1, -1, -1}; // frame of its sound heard next, -1 silent
+    int control = -1;
+    std::vector<int16_t> out(size_t(frames) * kStereo, 0);
+    auto action = script.begin();
+    for (int64_t f = 0; f < frames; ++f)
+    {
+        for (; action != script.end() && action->frame <= f; ++action)
+        {
+            const int i = action->loop;
+            if (!action->sound.empty())
+            {
+                sounds[i] = action->sound; // the old sound stops when it is freed
+                next[i] = -1;
+            }
+            else if (!on[i])
+            {
+                on[i] = true; // queued for the next boundary, unless no loop is in control
+                if (control < 0)
+                {
+                    control = i;
+                    running[i] = true;
+                    next[i] = 0;
+                }
+            }
+            else
+            {
+                on[i] = running[i] = false;
+                next[i] = -1;
+                if (control == i)
+                {
+                    control = -1;
+                    for (int j = 0; j < kLoopCount; ++j)
+                        control = running[j] ? j : control;
+                }
+            }
+        }
+        // The control loop's channel fell silent: a boundary, on this very frame.
+        const bool boundary = control >= 0 && next[control] < 0;
+        for (int i = 0; boundary && i < kLoopCount; ++i)
+        {
+            running[i] = on[i] || running[i];
+            next[i] = on[i] ? 0 : next[i];
+        }
+        for (int i = 0; i < kLoopCount; ++i)
+        {
+            if (next[i] < 0)
+                continue;
+            for (int c = 0; c < kStereo; ++c)
+                out[size_t(f * kStereo + c)] += sounds[i][size_t(next[i] * kStereo + c)];
+            if (++next[i] * kStereo == int64_t(sounds[i].size()))
+                next[i] = -1;
+        }
+    }
+    return out;
 }

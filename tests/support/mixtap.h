@@ -1,9 +1,12 @@
-// Marked test sounds and the mixed stream as the mixer produced it.
+// Marked test sounds, the mixed stream as the mixer produced it, and the stream the
+// loop synchroniser's rules give.
 //
 // Every slot's test sound holds a level of its own, a power of two, so the level of
 // the mix tells which slots sound in each frame; a short silent head marks where a
 // sound starts, so a restart shows even when a sound follows itself.
 #pragma once
+
+#include "sound/loops.h"
 
 #include <SDL/SDL.h>
 #include <cstdint>
@@ -27,14 +30,21 @@ struct Span
 std::vector<Span> soundSpans(const std::vector<int16_t>& left, int slot);
 
 // Records every mixing pass from the mixer's post-mix hook into room made beforehand,
-// so the audio thread allocates nothing. Call after the mixer is open.
-void startMixTap(int maxFrames);
+// so the audio thread allocates nothing. The mixer has one post-mix hook, so the tap
+// runs the program's, passMixed or the stand-in given, before it records. Call after
+// the mixer is open.
+void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int) = passMixed);
+
+// Allocations through operator new on the audio thread, from the tap's first pass on.
+long audioThreadAllocations();
 
 // Frames mixed so far. Read under the audio lock it is the exact frame from which
 // a channel started now is heard.
 int64_t mixPosition();
 
-// Left channel of everything tapped; call once the mixer is closed.
+// Everything tapped, interleaved stereo, and its left channel; call once the mixer
+// is closed or under the audio lock.
+std::vector<int16_t> tappedStream();
 std::vector<int16_t> tappedLeft();
 
 // Whether every pass tapped was 256 frames long, as the library's callback asked.
@@ -60,3 +70,47 @@ int64_t atFrame(int64_t frame, Action action)
     SDL_UnlockAudio();
     return at;
 }
+
+// Frames where the slot's edge-marked loop starts in a mixed left channel.
+std::vector<int64_t> loopStarts(const std::vector<int16_t>& left, int slot);
+
+// A main-thread action on loop 0-3, heard from `frame` on: a press of its pad or,
+// with a sound, its slot given that sound.
+struct LoopAction
+{
+    int64_t frame;
+    int loop;
+    std::vector<int16_t> sound;
+};
+
+// Gives the loop's slot an edge-marked sound of `frames` frames (the slot's level
+// with no silent head, its first and last frames marked in the left channel by bits
+// slot - 4 and slot), or presses its pad, under the audio lock once at least `frame`
+// frames are mixed; keeps the action and returns the frame from which it is heard.
+int64_t giveLoopSound(std::vector<LoopAction>* script, int loop, int frames, int64_t frame);
+int64_t pressLoop(std::vector<LoopAction>* script, int loop, int64_t frame);
+
+// Plays edge-marked loops of the four lengths through the started program: each set
+// of two, three and four loops with each loop in turn as the control loop, the others
+// switched on while it runs; in sets of three a running loop's slot re-assigned, in
+// sets of four the control loop's, and in every set the control loop switched off,
+// each at some frame of a pass. Every loop is off at the end. Odd, unrelated lengths
+// put the boundaries on every frame of a pass. Returns the actions as heard.
+std::vector<LoopAction> playLoopSets(std::vector<int> lengths, int64_t phaseFrames);
+
+// The runs of playLoopSets that the tests and the benchmark make: loops longer than a
+// pass, and loops mostly shorter, which can meet two boundaries in one pass.
+struct LoopSetRun
+{
+    const char* name;
+    std::vector<int> lengths;
+    int64_t phaseFrames;
+};
+extern const LoopSetRun kLoopSetRuns[2];
+
+// The frames in which two interleaved stereo streams differ, over the shorter one.
+std::vector<int64_t> differingFrames(const std::vector<int16_t>& a, const std::vector<int16_t>& b);
+
+// The stereo stream of `frames` frames that the rules of the loop synchroniser give
+// for the actions, exact to the frame, from a start with every loop off and empty.
+std::vector<int16_t> idealLoopStream(const std::vector<LoopAction>& script, int64_t frames);

@@ -16,10 +16,14 @@ void feed(const SDL_Event& event)
 }
 } // namespace
 
-void useHeadlessDrivers(const std::string& audioFile)
+void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    for (const std::string& entry : diskAudioEnvironment(audioFile))
+    // The frame's own size, in whose pixels the tests give pointer positions: under the
+    // dummy driver classic SDL knows no desktop, but sdl12-compat reports SDL 2's
+    // 1024x768, which would double the window.
+    setenv("PADBOX_SCALE", "1", 1);
+    for (const std::string& entry : diskAudioEnvironment(audioFile, diskDelayMs))
     {
         const size_t equals = entry.find('=');
         setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
@@ -43,10 +47,20 @@ void press()
     feed(event);
 }
 
+void release()
+{
+    feed(keyEvent(SDL_MOUSEBUTTONUP));
+}
+
 void pressAt(int x, int y)
 {
     moveTo(x, y);
     press();
+}
+
+void pressIn(Box b)
+{
+    pressAt(midX(b), midY(b));
 }
 
 SDL_Event keyEvent(Uint8 type, SDLKey sym, SDLMod mod)
@@ -89,7 +103,7 @@ void ProgramTest::SetUp()
     stage = makeStageCopy();
     audioFile = stage + "/audio.raw";
     ASSERT_EQ(chdir(stage.c_str()), 0);
-    useHeadlessDrivers(audioFile);
+    useHeadlessDrivers(audioFile, diskDelayMs);
     startUp();
     running = true;
 }

@@ -9,8 +9,9 @@
 #include <gtest/gtest.h>
 #include <string>
 
-// Headless drivers for this process: dummy video, and disk audio as above.
-void useHeadlessDrivers(const std::string& audioFile);
+// Headless drivers for this process: dummy video at scale 1, disk audio written to
+// audioFile, waiting diskDelayMs for each device buffer.
+void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs = kRealTimeDiskDelayMs);
 
 // An event of the given type with the key fields set; every other field is zero.
 SDL_Event keyEvent(Uint8 type, SDLKey sym = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE);
@@ -18,17 +19,15 @@ SDL_Event keyEvent(Uint8 type, SDLKey sym = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE
 // Events fed straight to the program's event routing.
 void moveTo(int x, int y);
 void pressAt(int x, int y);
+void pressIn(Box b); // at its middle pixel
 void press();
+void release();
 void keyDown(SDLKey sym, SDLMod mod = KMOD_NONE);
 void keyUp(SDLKey sym);
 void joyButton(Uint8 button);
 
 // Waits while the mixer plays, in milliseconds of real time.
 void waitMs(int ms);
-
-// Long enough for all that the mixer has mixed to reach the capture file: a library
-// that resamples holds some (sdl12-compat on SDL 2.26: 41 ms).
-constexpr int kPlayOutMs = 100;
 
 // A started program: the working directory is a fresh stage copy, and start-up has
 // run as the real program runs it. Shut-down runs at the end unless the test ran it.
@@ -41,8 +40,9 @@ class ProgramTest : public ::testing::Test
     // Runs the shell's shut-down now; the capture file is complete afterwards.
     void stopProgram();
 
-    std::string stage;     // the stage copy, also the working directory
-    std::string audioFile; // what the mixer played, as the disk driver wrote it
-    std::string home;      // the working directory before the test
+    std::string stage;                      // the stage copy, also the working directory
+    std::string audioFile;                  // what the mixer played, as the disk driver wrote it
+    std::string home;                       // the working directory before the test
+    int diskDelayMs = kRealTimeDiskDelayMs; // a fixture may mix faster than real time
     bool running = false;
 };

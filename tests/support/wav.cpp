@@ -3,6 +3,7 @@
 #include "tests/support/diskaudio.h"
 #include "tests/support/stage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -168,6 +169,23 @@ std::string wavBytes(const WavSpec& spec, const std::vector<double>& samples)
 void writeWav(const std::string& path, const WavSpec& spec, const std::vector<double>& samples)
 {
     writeFile(path, wavBytes(spec, samples));
+}
+
+double toneAmplitude(const int16_t* samples, long frames, int channels, int rate, double hz)
+{
+    const double coefficient = 2 * std::cos(2 * M_PI * hz / rate);
+    double previous = 0, beforeThat = 0, windowSum = 0;
+    for (long i = 0; i < frames; ++i)
+    {
+        const double window = 0.5 - 0.5 * std::cos(2 * M_PI * double(i) / double(frames - 1));
+        const double now = samples[i * channels] * window + coefficient * previous - beforeThat;
+        beforeThat = previous;
+        previous = now;
+        windowSum += window;
+    }
+    const double power =
+        previous * previous + beforeThat * beforeThat - coefficient * previous * beforeThat;
+    return 2 * std::sqrt(std::max(power, 0.0)) / windowSum;
 }
 
 std::vector<double> sineFrames(long frames, int channels, double hz, double amplitude, int rate)

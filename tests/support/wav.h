@@ -60,3 +60,7 @@ void writeWav(const std::string& path, const WavSpec& spec, const std::vector<do
 
 // Interleaved frames of a sine on every channel, channel c at amplitude / (c + 1).
 std::vector<double> sineFrames(long frames, int channels, double hz, double amplitude, int rate);
+
+// The amplitude of frequency hz in the first channel of interleaved 16-bit frames at
+// `rate`, from a Goertzel filter over a Hann window: a sine of amplitude A gives A.
+double toneAmplitude(const int16_t* samples, long frames, int channels, int rate, double hz);

@@ -72,15 +72,27 @@ std::string capture(const XServer& server, const std::string& command)
     pclose(pipe);
     return out;
 }
+// The field of xdotool's description of the window's geometry after label, up to end.
+std::string geometryField(const XServer& server, unsigned long window, const std::string& label,
+                          char end)
+{
+    const std::string geometry =
+        capture(server, "xdotool getwindowgeometry " + std::to_string(window) + " 2>/dev/null");
+    const size_t at = geometry.find(label);
+    if (at == std::string::npos)
+        return "";
+    const size_t from = at + label.size();
+    return geometry.substr(from, geometry.find(end, from) - from);
+}
 } // namespace
 
-XServer startXvfb(const std::string& size)
+XServer startXvfb(const std::string& screen)
 {
     int fds[2];
     if (pipe(fds) != 0)
         throw std::runtime_error("pipe");
     XServer server;
-    server.pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", size + "x24",
+    server.pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
                         "-nolisten", "tcp", "-noreset"},
                        {}, "", "", "", fds[1]);
     close(fds[1]);
@@ -106,7 +118,8 @@ void stopXvfb(XServer& server)
 }
 
 ProgramRun startProgram(const XServer& server, const std::string& dir,
-                        const std::vector<std::string>& extraEnv, const std::string& program)
+                        const std::vector<std::string>& extraEnv, const std::string& program,
+                        const std::vector<std::string>& args)
 {
     ProgramRun run;
     run.dir = dir;
@@ -117,7 +130,9 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
     env.insert(env.end(), {"DISPLAY=" + server.display, "SDL_VIDEODRIVER=x11"});
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     const std::string path = program.empty() ? dir + "/padbox" : program;
-    run.pid = spawn({path}, env, dir, run.outFile, run.errFile);
+    std::vector<std::string> argv = {path};
+    argv.insert(argv.end(), args.begin(), args.end());
+    run.pid = spawn(argv, env, dir, run.outFile, run.errFile);
     return run;
 }
 
@@ -144,17 +159,14 @@ unsigned long waitForWindow(const XServer& server, int timeoutMs)
     return 0;
 }
 
+std::string windowSize(const XServer& server, unsigned long window)
+{
+    return geometryField(server, window, "Geometry: ", '\n');
+}
+
 std::string windowPosition(const XServer& server, unsigned long window)
 {
-    const std::string geometry =
-        capture(server, "xdotool getwindowgeometry --shell " + std::to_string(window));
-    const auto value = [&](const std::string& name)
-    {
-        const size_t at = geometry.find(name + "=");
-        return at == std::string::npos ? "?"
-                                       : geometry.substr(at + 2, geometry.find('\n', at) - at - 2);
-    };
-    return value("X") + "," + value("Y");
+    return geometryField(server, window, "Position: ", ' ');
 }
 
 bool xdo(const XServer& server, const std::string& args)
@@ -169,6 +181,11 @@ void clickAt(const XServer& server, int x, int y)
     settle(60);
     xdo(server, "click 1");
     settle(60);
+}
+
+void clickIn(const XServer& server, Box b)
+{
+    clickAt(server, midX(b), midY(b));
 }
 
 SDL_Surface* screenshot(const XServer& server, const std::string& pngPath)

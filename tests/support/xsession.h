@@ -24,15 +24,15 @@ struct ProgramRun
     std::string audioFile; // what the program played (disk audio driver)
 };
 
-// A server with one screen of the given size, 24 bits deep.
-XServer startXvfb(const std::string& size = "320x240");
+// An Xvfb server whose screen is "WIDTHxHEIGHTxDEPTH".
+XServer startXvfb(const std::string& screen = "320x240x24");
 void stopXvfb(XServer& server);
 
 // Starts `program` (default: the stage's padbox) in dir with the server's display.
 // Extra environment entries are "NAME=value".
 ProgramRun startProgram(const XServer& server, const std::string& dir,
                         const std::vector<std::string>& extraEnv = {},
-                        const std::string& program = "");
+                        const std::string& program = "", const std::vector<std::string>& args = {});
 
 // Waits for the program to end; its exit status, or -1 after the timeout (then it
 // is killed).
@@ -41,7 +41,8 @@ int waitExit(ProgramRun& run, int timeoutMs = 10000);
 // Waits until the program's window shows; its X window id, or 0.
 unsigned long waitForWindow(const XServer& server, int timeoutMs = 10000);
 
-// Top-left corner of a window on the screen, as "x,y".
+// The window's size as "WIDTHxHEIGHT", and its top-left corner on the screen as "X,Y".
+std::string windowSize(const XServer& server, unsigned long window);
 std::string windowPosition(const XServer& server, unsigned long window);
 
 // Runs xdotool with the given arguments on the server; true when it succeeded.
@@ -49,6 +50,7 @@ bool xdo(const XServer& server, const std::string& args);
 
 // Moves the pointer to (x, y) and clicks button 1 there.
 void clickAt(const XServer& server, int x, int y);
+void clickIn(const XServer& server, Box b); // at its middle pixel
 
 // The whole screen as a 24-bit surface; also saved as PNG when pngPath is given.
 SDL_Surface* screenshot(const XServer& server, const std::string& pngPath = "");

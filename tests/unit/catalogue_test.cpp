@@ -95,30 +95,31 @@ TEST_F(CatalogueTest, LongNamesAreListedWholeOrLeftOutNeverCut)
 
 TEST(ListView, HoverBandsAndPressRowsEndOnTheirExactPixels)
 {
-    for (int y = 0; y < 240; ++y)
+    for (int y = 0; y < kScreenHeight; ++y)
     {
-        int hover = -1, press = -1;
+        int hoverRow = -1, pressRow = -1;
         for (int k = 0; k < kVisibleRows; ++k)
         {
-            if (y >= 27 + 15 * k && y <= (k == kVisibleRows - 1 ? 212 : 41 + 15 * k))
-                hover = k;
-            if (y >= 26 + 15 * k && y <= 39 + 15 * k)
-                press = k;
+            const int top = kHoverArea.y0 + kRowPitch * k, rowTop = kListBox.y0 + kRowPitch * k;
+            if (y >= top && y <= (k == kVisibleRows - 1 ? kHoverArea.y1 : top + kRowPitch - 1))
+                hoverRow = k;
+            if (y >= rowTop && y < rowTop + kPressRowHeight)
+                pressRow = k;
         }
-        for (int x : {6, 100, 266})
-            ASSERT_EQ(hoverRowAt(x, y), hover) << x << "," << y;
-        for (int x : {8, 100, 243})
-            ASSERT_EQ(catalogueRowAt(x, y), press) << x << "," << y;
-        ASSERT_EQ(hoverRowAt(5, y) + hoverRowAt(267, y), -2);
-        ASSERT_EQ(catalogueRowAt(7, y) + catalogueRowAt(244, y), -2);
+        for (int x : {kHoverArea.x0, kHoverArea.x1})
+            ASSERT_EQ(hoverRowAt(x, y), hoverRow) << x << "," << y;
+        for (int x : {kListBox.x0, kListBox.x1})
+            ASSERT_EQ(catalogueRowAt(x, y), pressRow) << x << "," << y;
+        ASSERT_EQ(hoverRowAt(kHoverArea.x0 - 1, y) + hoverRowAt(kHoverArea.x1 + 1, y), -2);
+        ASSERT_EQ(catalogueRowAt(kListBox.x0 - 1, y) + catalogueRowAt(kListBox.x1 + 1, y), -2);
     }
     // The bar sits one pixel into its band and stays where it was off the list.
-    updateListHover(266, 212);
-    EXPECT_EQ(r_caja.x, 6);
-    EXPECT_EQ(r_caja.y, 193);
-    updateListHover(100, 213);
-    updateListHover(5, 27);
-    EXPECT_EQ(r_caja.y, 193);
-    updateListHover(6, 27);
-    EXPECT_EQ(r_caja.y, 28);
+    const int lastBarY = kHoverBar.y0 + kRowPitch * (kVisibleRows - 1);
+    updateListHover(kHoverArea.x1, kHoverArea.y1);
+    EXPECT_EQ(std::pair(int(r_caja.x), int(r_caja.y)), std::pair(kHoverBar.x0, lastBarY));
+    updateListHover(100, kHoverArea.y1 + 1);
+    updateListHover(kHoverArea.x0 - 1, kHoverArea.y0);
+    EXPECT_EQ(r_caja.y, lastBarY);
+    updateListHover(kHoverArea.x0, kHoverArea.y0);
+    EXPECT_EQ(r_caja.y, kHoverBar.y0);
 }

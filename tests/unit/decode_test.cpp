@@ -1,6 +1,7 @@
 // Sound files of every common layout, rate and sample size decoded for the program's
 // mixer at their true pitch and length, and corrupt or hostile files refused.
 #include "sound/decode.h"
+#include "sound/slots.h"
 #include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
@@ -116,6 +117,31 @@ TEST_F(DecodeTest, EveryRateSampleSizeAndLayoutPlaysAtItsTruePitchAndLength)
     printf("matrix: %d of %d files correct\n", correct, total);
 }
 
+// The most common files, 44.1 kHz 16-bit, and 11025 Hz ones are resampled through a
+// filter: a tone above the mixer's highest frequency leaves no alias, and a tone
+// below it no image above the source's highest.
+TEST_F(DecodeTest, ResampledFilesHaveNoAliasNorImage)
+{
+    struct Case
+    {
+        int rate, channels;
+        double tone, alias;
+    };
+    for (const Case& c :
+         {Case{44100, 2, 15000, kTestRate - 15000}, Case{11025, 1, 3000, 11025 - 3000}})
+    {
+        writeWav("tone.wav", {c.rate, c.channels, WavEncoding::S16, WavLayout::Plain},
+                 sineFrames(c.rate, c.channels, c.tone, kAmplitude, c.rate));
+        Mix_Chunk* chunk = loadSlotSound("tone.wav");
+        ASSERT_NE(chunk, nullptr);
+        const auto* s = reinterpret_cast<const int16_t*>(chunk->abuf) + 2 * kEdgeFrames;
+        const long frames = long(chunk->alen / 4) - 2 * kEdgeFrames;
+        const double alias = toneAmplitude(s, frames, 2, kTestRate, c.alias);
+        EXPECT_LT(20 * std::log10(alias / (32768 * kAmplitude)), -90) << c.rate << " Hz";
+        Mix_FreeChunk(chunk);
+    }
+}
+
 TEST_F(DecodeTest, MoreThanTwoChannelsAreMixedDownKeepingTheirSides)
 {
     std::vector<double> six; // a sine on the left channel alone
@@ -186,7 +212,7 @@ TEST_F(DecodeTest, CorruptAndHostileFilesGiveNoSound)
 
 TEST_F(DecodeTest, TenMinutesIsTheLongestSound)
 {
-    for (int rate : {8000, 11025}) // the decoder's path and the mixer loader's
+    for (int rate : {8000, kTestRate}) // the decoder's path and the mixer loader's
     {
         const std::vector<double> silence(size_t(rate) * kMaxSoundSeconds, 0.0);
         writeWav("long.wav", {rate, 1, WavEncoding::U8, WavLayout::Plain}, silence);

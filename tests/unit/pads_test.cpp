@@ -54,7 +54,7 @@ class PadsTest : public ProgramTest
         SDL_Surface* bare = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
         asignados[slot] = 1;
         draw();
-        const SDL_Rect at = padNamePoint(pad);
+        const Point at = padNamePoint(pad);
         int ink = 0;
         for (int y = at.y; y < std::min(at.y + 12, kScreenHeight); ++y)
             for (int x = at.x; x < at.x + 40; ++x)
@@ -67,12 +67,13 @@ class PadsTest : public ProgramTest
 
 TEST_F(PadsTest, HitTestsAreStrictOnEverySide)
 {
-    const int probes[][3] = {{10, 50, -1},   {11, 50, 0},   {149, 50, 0},  {150, 50, -1},
-                             {50, 10, -1},   {50, 11, 0},   {50, 109, 0},  {50, 110, -1},
-                             {171, 11, 1},   {11, 229, 2},  {309, 229, 3}, {310, 229, -1},
-                             {309, 230, -1}, {160, 60, -1}, {-100, 50, -1}};
-    for (const auto& [x, y, pad] : probes)
-        EXPECT_EQ(padAt(x, y), pad) << x << "," << y;
+    // A pad's first column and row are its border; its last ones count.
+    for (int pad = 0; pad < kPadCount; ++pad)
+    {
+        const Box b = kPadBoxes[pad];
+        expectHitsBox(padAt, Box{b.x0 + 1, b.y0 + 1, b.x1, b.y1}, pad, -1);
+    }
+    EXPECT_EQ(padAt(-100, 50), -1);
 }
 
 TEST_F(PadsTest, APadPlaysItsSlotAloneFlashesFor41FramesAndAMissDarkensAll)
@@ -80,19 +81,19 @@ TEST_F(PadsTest, APadPlaysItsSlotAloneFlashesFor41FramesAndAMissDarkensAll)
     for (int slot = 0; slot < kPadCount; ++slot)
         assignSound(slot);
     keyDown(SDLK_2);
-    pressAt(11, 50);
+    pressIn(kPadBoxes[0]);
     for (int channel = 0; channel < kSlotCount; ++channel)
         EXPECT_EQ(Mix_Playing(channel), channel == 0) << "channel " << channel;
     EXPECT_EQ(litFrames(bp1), 41);
 
-    pressAt(300, 200);
+    pressIn(kPadBoxes[3]);
     for (int i = 0; i < 10; ++i)
         frame();
-    pressAt(300, 200);
+    pressIn(kPadBoxes[3]);
     EXPECT_EQ(litFrames(bp4), 41) << "counted again from the second press";
 
-    pressAt(200, 100);
-    pressAt(150, 50); // between pads
+    pressIn(kPadBoxes[1]);
+    pressAt(kPadBoxes[0].x1 + 1, midY(kPadBoxes[0])); // between pads
     for (int k = 0; k < kPadCount; ++k)
         EXPECT_EQ(pulsados[k], 0) << "pad " << k;
     EXPECT_TRUE(Mix_Playing(1)) << "a miss stops no sound";
@@ -103,9 +104,9 @@ TEST_F(PadsTest, LoopPadsSwitchTheirLoopAndShowWhetherItRuns)
 {
     assignSound(6);
     keyDown(SDLK_3);
-    pressAt(160, 60);
+    pressAt(kPadBoxes[0].x1 + 1, midY(kPadBoxes[0]));
     EXPECT_EQ(canal_control, kNoControlLoop) << "a press between the pads does nothing";
-    pressAt(20, 140);
+    pressIn(kPadBoxes[2]);
     EXPECT_EQ(canal_control, 2);
     EXPECT_TRUE(Mix_Playing(6));
     drawLoopPads();
@@ -113,7 +114,7 @@ TEST_F(PadsTest, LoopPadsSwitchTheirLoopAndShowWhetherItRuns)
     EXPECT_TRUE(shows(boton_p, bp1));
     EXPECT_GT(nameInk(drawLoopPads, 6, 2), 0);
 
-    pressAt(20, 140);
+    pressIn(kPadBoxes[2]);
     EXPECT_EQ(sonando[2], 0);
     EXPECT_FALSE(Mix_Playing(6));
     drawLoopPads();

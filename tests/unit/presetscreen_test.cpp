@@ -1,5 +1,6 @@
 // The preset screen and its keyboard: presses at the edges of every box, the load
 // dialog, loading and the failed load, typing, DEL, saving and stray taps.
+#include "app/display.h"
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
@@ -21,7 +22,7 @@
 namespace
 {
 using PresetScreenTest = ProgramTest;
-using Presses = std::vector<std::pair<int, int>>;
+using Presses = std::vector<Point>;
 
 const char kPresetLayout[] = "Tamo Ri Presets\nkits/kick.wav\n\n\n\nloops/beat.wav\n\n\n\n"
                              "Oru\nSe supone que no deberias estar leyendo esto.\n";
@@ -87,55 +88,35 @@ std::string delLines(const std::string& before, const std::string& after)
 void typeName(const std::string& name)
 {
     if (!ver_teclado)
-        pressAt(300, 230);
+        pressIn(kKeyboardButtonBox);
     for (char c : name)
-    {
-        const int n = c >= 'a' ? c - 'a' : 26 + c - '0';
-        pressAt(5 + 26 * (n % 12) + 12, 41 + 25 * (n / 12) + 12);
-    }
+        pressIn(keyBoxOf(c));
 }
 } // namespace
 
 TEST(PresetPressBoxes, KeysAndButtonsKeepToTheirBoxesBothEndsIncluded)
 {
-    const char rows[3][13] = {"abcdefghijkl", "mnopqrstuvwx", "yz0123456789"};
     int hits = 0;
-    for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x)
-        {
-            const char key = keyAt(x, y);
-            if (!key)
-                continue;
-            ++hits;
-            const int column = (x - 5) / 26, row = (y - 41) / 25;
-            ASSERT_TRUE(x - 5 - 26 * column < 24 && y - 41 - 25 * row < 24) << x << "," << y;
-            ASSERT_EQ(key, rows[row][column]) << x << "," << y;
-        }
-    EXPECT_EQ(hits, 36 * 24 * 24);
+    for (int y = 0; y < kScreenHeight; ++y)
+        for (int x = 0; x < kScreenWidth; ++x)
+            if (const char key = keyAt(x, y))
+            {
+                ++hits;
+                ASSERT_TRUE(inBox(keyBoxOf(key), x, y)) << x << "," << y;
+            }
+    EXPECT_EQ(hits, kKeyCount * kKeySize * kKeySize);
 
-    // Per box: its two corners, then pixels just past its sides.
-    const struct
-    {
-        bool (*in)(int32_t, int32_t);
-        int corners[2][2], outside[4][2];
-    } boxes[] = {
-        {inScrollUp, {{299, 32}, {319, 51}}, {{298, 40}, {300, 31}, {300, 52}, {298, 32}}},
-        {inScrollDown, {{299, 190}, {319, 210}}, {{298, 200}, {300, 189}, {300, 211}, {298, 210}}},
-        {inKeyboardButton,
-         {{207, 219}, {319, 239}},
-         {{206, 230}, {230, 218}, {206, 219}, {319, 218}}},
-        {inLoadButton, {{2, 219}, {100, 238}}, {{1, 230}, {101, 230}, {50, 218}, {50, 239}}},
-        {inDelKey, {{190, 118}, {239, 142}}, {{189, 130}, {240, 130}, {200, 117}, {200, 143}}},
-        {inSaveKey, {{239, 120}, {273, 143}}, {{238, 130}, {274, 130}, {250, 119}, {250, 144}}},
-        {inCancelKey, {{275, 120}, {314, 144}}, {{274, 130}, {315, 130}, {280, 119}, {280, 145}}},
+    const std::pair<bool (*)(int32_t, int32_t), Box> boxes[] = {
+        {inScrollUp, kPresetScrollUpBox},
+        {inScrollDown, kPresetScrollDownBox},
+        {inKeyboardButton, kKeyboardButtonBox},
+        {inLoadButton, kLoadButtonBox},
+        {inDelKey, kDelKeyBox},
+        {inSaveKey, kSaveKeyBox},
+        {inCancelKey, kCancelKeyBox},
     };
-    for (const auto& box : boxes)
-    {
-        for (const auto& [x, y] : box.corners)
-            EXPECT_TRUE(box.in(x, y)) << x << "," << y;
-        for (const auto& [x, y] : box.outside)
-            EXPECT_FALSE(box.in(x, y)) << x << "," << y;
-    }
+    for (const auto& [in, box] : boxes)
+        expectHitsBox(in, box, true, false);
 }
 
 TEST_F(PresetScreenTest, TheKeyboardTypesSavesClosesCancelsAndStopsNamesAt195)
@@ -144,11 +125,11 @@ TEST_F(PresetScreenTest, TheKeyboardTypesSavesClosesCancelsAndStopsNamesAt195)
     snprintf(lista_samples[4], kSlotPathSize, "loops/beat.wav");
     ct_lista_2 = 1;
     typeName("an2");
-    for (auto [x, y] : Presses{{29, 50}, {10, 65}, {10, 115}, {315, 50}}) // gaps between keys
-        pressAt(x, y);
+    for (int key : {0, 11, 24}) // the gaps right of and under keys
+        pressAt(keyBox(key).x1 + 1, keyBox(key).y1 + 1);
     EXPECT_STREQ(nombre_archivo, "an2");
     frame();
-    pressAt(250, 130);
+    pressIn(kSaveKeyBox);
     EXPECT_EQ(readFile("presets/an2.trp"), kPresetLayout);
     EXPECT_EQ(ver_teclado, 0);
     EXPECT_STREQ(nombre_archivo, "an2.trp");
@@ -156,40 +137,41 @@ TEST_F(PresetScreenTest, TheKeyboardTypesSavesClosesCancelsAndStopsNamesAt195)
     EXPECT_STREQ(catalogueEntry(2), "an2.trp") << "the folder is listed again";
 
     typeName("ab");
-    pressAt(230, 230);
+    pressIn(kKeyboardButtonBox);
     EXPECT_EQ(ver_teclado, 0);
     EXPECT_STREQ(nombre_archivo, "");
     typeName("x9");
-    pressAt(280, 130);
+    pressIn(kCancelKeyBox);
     EXPECT_EQ(ver_teclado, 0);
     EXPECT_STREQ(nombre_archivo, "x9");
 
     typeName(std::string(200, 'a'));
     EXPECT_EQ(strlen(nombre_archivo), 195u);
     frame();
-    pressAt(250, 130);
+    pressIn(kSaveKeyBox);
     EXPECT_TRUE(fileExists("presets/" + std::string(195, 'a') + ".trp"));
 
     typeName("");
-    pressAt(250, 130);
+    pressIn(kSaveKeyBox);
     EXPECT_TRUE(fileExists("presets/.trp")) << "an empty name saves as asked";
 }
 
 TEST_F(PresetScreenTest, DelDeletesWhileShownAndOnlyLogsWhileHidden)
 {
+    const Point del = middleOf(kDelKeyBox), delTopRight = {kDelKeyBox.x1, kDelKeyBox.y0};
     typeName("ab1");
-    EXPECT_EQ(printedBy({{200, 130}}), delLines("ab1", "ab"));
-    EXPECT_EQ(printedBy({{190, 118}, {239, 118}, {239, 118}}),
+    EXPECT_EQ(printedBy({del}), delLines("ab1", "ab"));
+    EXPECT_EQ(printedBy({{kDelKeyBox.x0, kDelKeyBox.y0}, delTopRight, delTopRight}),
               delLines("ab", "a") + delLines("a", "") + delLines("", ""));
 
     typeName("cd");
-    pressAt(280, 130);
-    EXPECT_EQ(printedBy({{200, 130}}), delLines("cd", "cd")) << "hidden: the log lines alone";
+    pressIn(kCancelKeyBox);
+    EXPECT_EQ(printedBy({del}), delLines("cd", "cd")) << "hidden: the log lines alone";
     EXPECT_STREQ(nombre_archivo, "cd");
 
     // The column DEL and save share: DEL logs and stands aside, the whole name is saved.
     typeName("xyz");
-    EXPECT_EQ(printedBy({{239, 130}}), delLines("xyz", "xyz"));
+    EXPECT_EQ(printedBy({{kSaveKeyBox.x0, midY(kSaveKeyBox)}}), delLines("xyz", "xyz"));
     EXPECT_TRUE(fileExists("presets/xyz.trp"));
 }
 
@@ -198,16 +180,20 @@ TEST_F(PresetScreenTest, StrayTapsWhileTheKeyboardIsHiddenWriteNothing)
     makePresets({"a.trp", "b.trp", "c.trp", "d.trp", "e.trp"});
     const std::set<std::string> before = presetFolder();
     const std::string row6 = catalogueEntry(6);
-    EXPECT_EQ(printedBy({{241, 125}}), "");
+    EXPECT_EQ(printedBy({{kListBox.x1, midY(listRow(6))}}), "") << "on the save key too";
     EXPECT_EQ(nombre_archivo, row6) << "the row is chosen";
-    EXPECT_EQ(printedBy({{250, 130}, {273, 143}, {239, 120}, {280, 130}}), delLines(row6, row6));
+    const Box save = kSaveKeyBox; // its top left corner lies on DEL too
+    EXPECT_EQ(
+        printedBy(
+            {middleOf(save), {save.x1, save.y1}, {save.x0, save.y0}, middleOf(kCancelKeyBox)}),
+        delLines(row6, row6));
     EXPECT_EQ(presetFolder(), before);
 
     // Nor does the name a save leaves behind.
     typeName("an2");
-    pressAt(250, 130);
+    pressIn(kSaveKeyBox);
     const std::set<std::string> saved = presetFolder();
-    pressAt(250, 130);
+    pressIn(kSaveKeyBox);
     EXPECT_EQ(presetFolder(), saved);
 }
 
@@ -215,22 +201,23 @@ TEST_F(PresetScreenTest, ListRowsFollowTheScrollThatStopsAtEitherEnd)
 {
     makePresets({"p0.trp", "p1.trp", "p2.trp", "p3.trp", "p4.trp", "p5.trp", "p6.trp"});
     ct_lista_2 = 3;
-    pressAt(100, 41);
+    pressIn(listRow(1));
     EXPECT_EQ(nombre_archivo, std::string(catalogueEntry(4)));
-    pressAt(100, 40); // between two rows
+    pressAt(kListBox.x0, listRow(0).y1 + 1); // between two rows
     EXPECT_EQ(nombre_archivo, std::string(catalogueEntry(4)));
     ct_lista_2 = cantidad - 1;
-    pressAt(100, 50);
+    pressIn(listRow(1));
     EXPECT_STREQ(nombre_archivo, "") << "rows past the end give an empty name";
 
-    for (int k = 0; k < 3; ++k)
-        pressAt(300, 200);
-    EXPECT_EQ(ct_lista_2, cantidad) << "down stops with every row blank";
+    ct_lista_2 = 0;
+    pressIn(kPresetScrollDownBox);
+    repeatHeldScroll(clockUs() + 2000000);
+    EXPECT_EQ(ct_lista_2, cantidad) << "held, down scrolls on until every row is blank";
     ct_lista_2 = 1;
-    pressAt(300, 40);
-    pressAt(300, 40);
+    pressIn(kPresetScrollUpBox);
+    pressIn(kPresetScrollUpBox);
     EXPECT_EQ(ct_lista_2, 0);
-    pressAt(300, 230);
+    pressIn(kKeyboardButtonBox);
     EXPECT_EQ(ver_teclado, 1);
     EXPECT_STREQ(nombre_archivo, "") << "the keyboard opens on an empty name";
 }
@@ -239,7 +226,7 @@ TEST_F(PresetScreenTest, LoadPutsThePlayerAtRestAndTheDialogTakesThePressAlone)
 {
     playerInUse();
     strcpy(nombre_archivo, "demo.trp");
-    const std::string printed = printedBy({{2, 219}});
+    const std::string printed = printedBy({middleOf(kLoadButtonBox)});
     EXPECT_EQ(readFile("presets/demo.trp").find(printed), 16u) << "the demo's eight lines";
     for (int slot = 0; slot < kSlotCount; ++slot)
         EXPECT_TRUE(samples[slot] && asignados[slot]) << slot;
@@ -251,16 +238,17 @@ TEST_F(PresetScreenTest, LoadPutsThePlayerAtRestAndTheDialogTakesThePressAlone)
               std::tuple(1, 0, 0, 0, 1, 0));
 
     // The dialog takes the next press alone, wherever it lands.
-    for (auto [x, y] : Presses{{50, 230}, {100, 41}, {300, 230}, {200, 130}})
+    for (Box box : {kLoadButtonBox, listRow(1), kKeyboardButtonBox, kDelKeyBox})
     {
         const std::string before = playerState();
-        EXPECT_EQ(printedBy({{x, y}}), "");
+        EXPECT_EQ(printedBy({middleOf(box)}), "");
         EXPECT_EQ(loop_win, 0);
         loop_win = 1;
         EXPECT_EQ(playerState(), before);
     }
     loop_win = 0;
-    EXPECT_EQ(printedBy({{100, 238}}), printed) << "loading again gives the same slots";
+    EXPECT_EQ(printedBy({middleOf(kLoadButtonBox)}), printed)
+        << "loading again gives the same slots";
 }
 
 TEST_F(PresetScreenTest, ALoadThatCannotReadItsFileChangesNothing)
@@ -272,7 +260,7 @@ TEST_F(PresetScreenTest, ALoadThatCannotReadItsFileChangesNothing)
     {
         strcpy(nombre_archivo, name);
         const std::string before = playerState();
-        EXPECT_EQ(printedBy({{50, 230}}), "") << name;
+        EXPECT_EQ(printedBy({middleOf(kLoadButtonBox)}), "") << name;
         EXPECT_EQ(playerState(), before) << name;
     }
 }
