@@ -67,7 +67,8 @@ for link in "$libs"/*.so; do
 done
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/$arch.cmake" -DPADBOX_DEVICE_DEV="$dev" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPADBOX_BENCH=OFF -DPADBOX_E2E=OFF >/dev/null
+    -DPADBOX_HANDHELD=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPADBOX_BENCH=OFF -DPADBOX_E2E=OFF \
+    >/dev/null
 cmake --build "$build" -j"$jobs"
 (cd "$build" && ctest -j"$jobs" -L 'unit|audio' --output-on-failure)
 cmake --build "$build" --target device
