@@ -32,6 +32,14 @@ std::vector<Uint8> shown; // the frame on display, as `screen` held it; empty be
 // The window's pixel for each 16-bit pixel of the frame.
 std::vector<Uint32> windowPixel;
 
+// sdl12-compat centres a new window where classic SDL leaves it at the screen's
+// origin; both put it at the origin, unless the user asks for a place.
+void placeWindowAtOrigin()
+{
+    if (!getenv("SDL_VIDEO_CENTERED"))
+        setenv("SDL_VIDEO_WINDOW_POS", "0,0", 0); // a place of the user's own stays
+}
+
 int findInputSocket()
 {
 #if !PADBOX_HANDHELD
@@ -50,15 +58,28 @@ int32_t scaleFrom(const char* text)
     return text[0] - '0';
 }
 
-// Widened as the display's own conversion widens them, so that every scale shows
-// the colours of scale 1: each channel shifted up, its low bits zero.
+// Widened by the library's own conversion, the one the display applies to the frame
+// at scale 1, so that every scale shows the colours of scale 1: classic SDL shifts
+// each channel up with its low bits zero, sdl12-compat fills them from the high bits.
 void mapWindowPixels()
 {
-    windowPixel.resize(1u << 16);
-    for (Uint32 v = 0; v < windowPixel.size(); ++v)
-        windowPixel[v] = SDL_MapRGB(window->format, static_cast<Uint8>((v & kRedMask) >> 8),
-                                    static_cast<Uint8>((v & kGreenMask) >> 3),
-                                    static_cast<Uint8>((v & kBlueMask) << 3));
+    constexpr int kSide = 256; // every 16-bit value once
+    SDL_Surface* every = SDL_CreateRGBSurface(SDL_SWSURFACE, kSide, kSide, kScreenDepth, kRedMask,
+                                              kGreenMask, kBlueMask, 0);
+    SDL_LockSurface(every);
+    for (int v = 0; v < kSide * kSide; ++v)
+        reinterpret_cast<Uint16*>(static_cast<Uint8*>(every->pixels) +
+                                  v / kSide * every->pitch)[v % kSide] = static_cast<Uint16>(v);
+    SDL_UnlockSurface(every);
+    SDL_Surface* widened = SDL_ConvertSurface(every, window->format, SDL_SWSURFACE);
+    windowPixel.resize(kSide * kSide);
+    SDL_LockSurface(widened);
+    for (int v = 0; v < kSide * kSide; ++v)
+        windowPixel[v] = reinterpret_cast<const Uint32*>(
+            static_cast<const Uint8*>(widened->pixels) + v / kSide * widened->pitch)[v % kSide];
+    SDL_UnlockSurface(widened);
+    SDL_FreeSurface(widened);
+    SDL_FreeSurface(every);
 }
 
 // Each pixel of the frame becomes a square of window_scale x window_scale.
@@ -131,6 +152,7 @@ SDL_Surface* openWindow(int argc, char** argv)
         if (window_scale == 0)
             window_scale = desktop ? fittingScale(desktop->current_w, desktop->current_h) : 1;
     }
+    placeWindowAtOrigin();
     if (window_scale == 1)
         window = SDL_SetVideoMode(kScreenWidth, kScreenHeight, kScreenDepth, 0);
     else

@@ -24,7 +24,7 @@ void waitWhileBusy(int channel)
         busy = Mix_Playing(channel);
         SDL_UnlockAudio();
     }
-    waitMs(50);
+    waitMs(kPlayOutMs);
 }
 } // namespace
 

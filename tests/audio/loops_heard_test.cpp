@@ -50,6 +50,7 @@ class HeardTest : public ProgramTest
     {
         stopProgram();
         EXPECT_TRUE(captureEndsWithTap(readCapture(audioFile)));
+        EXPECT_TRUE(everyPassWhole());
         return tappedLeft();
     }
 };
@@ -139,7 +140,7 @@ TEST_F(HeardTest, ReplacingTheSoundOfARunningLoopNeverStallsTheLoops)
     const int64_t before = mixPosition();
     assignSlot(5, newControl.c_str(), "new");
     const int64_t after = mixPosition();
-    waitForFrame(after + 5 * kNewControl);
+    waitForFrame(after + 5 * kNewControl + kNewControl / 2); // shut down between boundaries
     const std::vector<int16_t> left = heard();
 
     const std::vector<int64_t> boundaries = soundStarts(left, 5);

@@ -38,11 +38,12 @@ TEST_F(PresetLoadAudioTest, LoadingStopsRunningLoopsAndStartsNoneAgain)
     // The control loop was heard from its start, once, and cut short by the load;
     // after it, silence.
     const std::vector<int16_t> heard = leftChannel(readCapture(audioFile));
-    const auto first = std::find(heard.begin(), heard.end(), kControlLevel);
+    const auto at = [](int16_t level) { return [=](int16_t v) { return heardAs(v, level); }; };
+    const auto first = std::find_if(heard.begin(), heard.end(), at(kControlLevel));
     ASSERT_NE(first, heard.end());
-    const auto end = std::find_if(first, heard.end(), [](int16_t v) { return v != kControlLevel; });
+    const auto end = std::find_if_not(first, heard.end(), at(kControlLevel));
     EXPECT_LT(end - first, kLoopFrames) << "cut short by the load";
-    EXPECT_EQ(std::count(end, heard.end(), 0), heard.end() - end)
+    EXPECT_EQ(std::count_if(end, heard.end(), at(0)), heard.end() - end)
         << "nothing sounds after the load";
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), kQueuedLevel), 0);
+    EXPECT_EQ(std::count_if(heard.begin(), heard.end(), at(kQueuedLevel)), 0);
 }

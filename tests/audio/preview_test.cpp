@@ -39,11 +39,12 @@ class PreviewTest : public ProgramTest
         ADD_FAILURE() << name << " is not listed";
     }
 
-    // Samples of the capture's left channel that hold exactly level.
+    // Samples of the capture's left channel that hold level.
     size_t heard(int16_t level)
     {
         const std::vector<int16_t> left = leftChannel(readCapture(audioFile));
-        return size_t(std::count(left.begin(), left.end(), level));
+        return size_t(
+            std::count_if(left.begin(), left.end(), [&](int16_t v) { return heardAs(v, level); }));
     }
 };
 
@@ -97,7 +98,7 @@ TEST_F(PreviewTest, APreviewIsHeardWholeAndFreedOnlyOnceItsChannelIsDone)
         ASSERT_EQ(kept, busy) << (busy ? "freed while it plays" : "kept once done");
         waitMs(5);
     }
-    waitMs(50);
+    waitMs(kPlayOutMs);
     stopProgram();
     EXPECT_EQ(heard(1234), 4000u);
 }
@@ -143,6 +144,7 @@ TEST_F(PreviewTest, TenPreviewsOfALongFileHoldOneSoundThatAPresetLoadStops)
     pressIn(kLoadButtonBox);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(previewChannels(), std::vector<int>{}) << "the load put the player at rest";
+    waitMs(kPlayOutMs);
     stopProgram();
     EXPECT_EQ(heard(500), 2u * 3000) << "the slot sound, once as preview, once from its pad";
 }

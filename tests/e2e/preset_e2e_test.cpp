@@ -25,6 +25,9 @@ Runs levelRuns(const std::string& audioFile)
     int16_t last = 0;
     for (int16_t v : leftChannel(readCapture(audioFile)))
     {
+        for (int16_t level : {int16_t(0), kFirstLevel, kSecondLevel, kLoopLevel})
+            if (heardAs(v, level))
+                v = level;
         if (v && v == last)
             ++runs.back().second;
         else if (v)

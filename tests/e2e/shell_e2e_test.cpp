@@ -71,6 +71,16 @@ TEST_F(ShellSession, QuitsQuietlyOnEscapeControlCAndTheWindowsCloseButton)
     EXPECT_EQ(waitExit(run), 0);
 }
 
+TEST_F(ShellSession, OpensItsWindowAtTheOriginOfALargerScreenOrWhereTheUserAsks)
+{
+    stopXvfb(server);
+    server = startXvfb("640x480x24");
+    EXPECT_EQ(windowPosition(server, start()), "0,0");
+    xdo(server, "mousemove 160 120 key Escape");
+    EXPECT_EQ(waitExit(run), 0);
+    EXPECT_EQ(windowPosition(server, start({"SDL_VIDEO_WINDOW_POS=10,20"})), "10,20");
+}
+
 TEST_F(ShellSession, StartUpFailuresEndWithTheirOwnMessageAndStatus)
 {
     for (const char* image : {"dialog", "dialog_2", "f_play", "f_presets", "f_smp", "teclas",
@@ -177,7 +187,8 @@ TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedWithPressesWhereTheyAreDr
     EXPECT_EQ(pixelAt(after, padX, padY), pixelAt(tripled, padX, padY)) << "dark after 1.2 s";
     quit();
     const std::vector<int16_t> left = leftChannel(readCapture(run.audioFile));
-    EXPECT_GT(std::count(left.begin(), left.end(), kLevel), kTestRate / 2);
+    EXPECT_GT(std::count_if(left.begin(), left.end(), [](int16_t v) { return heardAs(v, kLevel); }),
+              kTestRate / 2);
     for (SDL_Surface* shot : {single, tripled, lit, after})
         SDL_FreeSurface(shot);
 }

@@ -1,7 +1,9 @@
 #include "tests/support/mixtap.h"
 
 #include "sound/loops.h"
+#include "sound/mixer.h"
 #include "sound/slots.h"
+#include "tests/support/diskaudio.h"
 #include "tests/support/wav.h"
 
 #include <SDL/SDL_mixer.h>
@@ -15,9 +17,11 @@ namespace
 {
 constexpr int kLevelShift = 6; // slot s sounds at 64 << s: eight slots stay below 16384
 constexpr int kStereo = 2;
+constexpr size_t kHeldPasses = 8; // sdl12-compat on SDL 2.26 holds three and a half
 
 std::vector<int16_t> tap; // interleaved stereo, sized before the mixer writes
 std::atomic<int64_t> tapped{0};
+std::atomic<bool> partPass{false};
 thread_local bool onAudioThread = false;
 std::atomic<long> audioAllocations{0};
 void (*programPostMix)(void*, Uint8*, int);
@@ -27,6 +31,8 @@ void record(void* unused, Uint8* stream, int len)
     onAudioThread = true;
     programPostMix(unused, stream, len);
     const int64_t frames = len / int64_t(kStereo * sizeof(int16_t));
+    if (frames != kMixerBuffer)
+        partPass = true;
     const int64_t at = tapped;
     if ((at + frames) * kStereo <= int64_t(tap.size()))
         memcpy(&tap[size_t(at * kStereo)], stream, size_t(len));
@@ -103,6 +109,7 @@ void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int))
     programPostMix = programHook;
     tap.assign(size_t(maxFrames) * kStereo, 0);
     tapped = 0;
+    partPass = false;
     audioAllocations = 0;
     Mix_SetPostMix(record, nullptr);
     SDL_UnlockAudio();
@@ -130,11 +137,28 @@ std::vector<int16_t> tappedLeft()
     return leftChannel(tappedStream());
 }
 
+bool everyPassWhole()
+{
+    return !partPass;
+}
+
 bool captureEndsWithTap(const std::vector<int16_t>& capture)
 {
     const size_t n = size_t(tapped * kStereo);
-    return n <= tap.size() && capture.size() >= n &&
-           std::equal(tap.begin(), tap.begin() + n, capture.end() - n);
+    if (n > tap.size())
+        return false;
+    // A library that resamples drops what its converter holds when it closes.
+    const size_t held =
+        captureFormat().rate == kTestRate ? 0 : kHeldPasses * kMixerBuffer * kStereo;
+    const auto heard = [](int16_t mixed, int16_t sample) { return heardAs(sample, mixed); };
+    for (size_t missing = 0; missing <= std::min(held, n); missing += kStereo)
+    {
+        const size_t end = n - missing;
+        if (capture.size() >= end &&
+            std::equal(tap.begin(), tap.begin() + end, capture.end() - end, heard))
+            return true;
+    }
+    return false;
 }
 
 std::vector<int64_t> loopStarts(const std::vector<int16_t>& left, int slot)

@@ -47,8 +47,12 @@ int64_t mixPosition();
 std::vector<int16_t> tappedStream();
 std::vector<int16_t> tappedLeft();
 
-// Whether the disk driver's capture ends with exactly the tapped stream, all of
-// which fitted the room made for it.
+// Whether every pass tapped was 256 frames long, as the library's callback asked.
+bool everyPassWhole();
+
+// Whether the disk driver's capture ends with the tapped stream, all of which
+// fitted the room made for it; where the library resamples, less the last few passes,
+// which its converter still held when it closed.
 bool captureEndsWithTap(const std::vector<int16_t>& capture);
 
 // Waits in real time until at least `frame` frames are mixed.

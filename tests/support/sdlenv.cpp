@@ -19,9 +19,15 @@ void feed(const SDL_Event& event)
 void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", audioFile.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", std::to_string(diskDelayMs).c_str(), 1);
+    // The frame's own size, in whose pixels the tests give pointer positions: under the
+    // dummy driver classic SDL knows no desktop, but sdl12-compat reports SDL 2's
+    // 1024x768, which would double the window.
+    setenv("PADBOX_SCALE", "1", 1);
+    for (const std::string& entry : diskAudioEnvironment(audioFile, diskDelayMs))
+    {
+        const size_t equals = entry.find('=');
+        setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
+    }
 }
 
 void moveTo(int x, int y)

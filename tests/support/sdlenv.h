@@ -2,18 +2,15 @@
 // fresh copy of the stage folder as working directory, the shell's own start-up.
 #pragma once
 
+#include "tests/support/diskaudio.h"
 #include "tests/support/pixel.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 #include <string>
 
-// One mixing pass of 256 frames at 22050 Hz lasts 11.6 ms; the disk driver waits
-// this long between passes, so the mixer runs a little ahead of real time.
-constexpr int kRealTimeDiskDelayMs = 11;
-
-// Headless drivers for this process: dummy video, disk audio written to audioFile,
-// waiting diskDelayMs between mixing passes.
+// Headless drivers for this process: dummy video at scale 1, disk audio written to
+// audioFile, waiting diskDelayMs for each device buffer.
 void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs = kRealTimeDiskDelayMs);
 
 // An event of the given type with the key fields set; every other field is zero.
@@ -44,7 +41,7 @@ class ProgramTest : public ::testing::Test
     void stopProgram();
 
     std::string stage;                      // the stage copy, also the working directory
-    std::string audioFile;                  // what the mixer played, 16-bit stereo at 22050 Hz
+    std::string audioFile;                  // what the mixer played, as the disk driver wrote it
     std::string home;                       // the working directory before the test
     int diskDelayMs = kRealTimeDiskDelayMs; // a fixture may mix faster than real time
     bool running = false;

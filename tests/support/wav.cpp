@@ -1,9 +1,11 @@
 #include "tests/support/wav.h"
 
+#include "tests/support/diskaudio.h"
 #include "tests/support/stage.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -19,6 +21,9 @@ void put32(std::string& out, uint32_t v)
     put16(out, static_cast<uint16_t>(v & 0xffff));
     put16(out, static_cast<uint16_t>(v >> 16));
 }
+
+// 0.3 % of a step of 16384, with room to spare.
+constexpr int kResampledTolerance = 64;
 
 constexpr uint16_t kTagPcm = 1;
 constexpr uint16_t kTagFloat = 3;
@@ -112,10 +117,21 @@ std::vector<int16_t> constantStereo(int frames, int16_t level)
 
 std::vector<int16_t> readCapture(const std::string& path)
 {
+    const CaptureFormat& format = captureFormat();
+    const size_t step = size_t(format.rate / kTestRate);
     const std::string bytes = readFile(path);
-    std::vector<int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    std::vector<int16_t> raw(bytes.size() / 2);
+    std::memcpy(raw.data(), bytes.data(), raw.size() * 2);
+    std::vector<int16_t> samples;
+    for (size_t frame = size_t(format.phase); 2 * frame + 1 < raw.size(); frame += step)
+        samples.insert(samples.end(), {raw[2 * frame], raw[2 * frame + 1]});
     return samples;
+}
+
+bool heardAs(int16_t sample, int16_t level)
+{
+    const int tolerance = captureFormat().rate == kTestRate ? 0 : kResampledTolerance;
+    return std::abs(sample - level) <= tolerance;
 }
 
 std::vector<int16_t> leftChannel(const std::vector<int16_t>& stereo)

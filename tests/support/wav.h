@@ -16,8 +16,14 @@ void writeWav16(const std::string& path, const std::vector<int16_t>& samples, in
 // A stereo sound of `frames` frames holding `level` on both channels.
 std::vector<int16_t> constantStereo(int frames, int16_t level);
 
-// Interleaved 16-bit stereo samples of a capture file written by the disk driver.
+// Interleaved 16-bit stereo samples of a capture file written by the disk driver,
+// frame for frame as the mixer played them (one in every rate / 22050 frames).
 std::vector<int16_t> readCapture(const std::string& path);
+
+// Whether a sample read from a capture is the level the mixer played: exactly, or,
+// where the library resampled the mixer's output, within what resampling moves a
+// level of a sound at most 16384 loud (measured: 0.3 % of the step to a neighbour).
+bool heardAs(int16_t sample, int16_t level);
 
 // Left-channel value of every frame of interleaved stereo samples.
 std::vector<int16_t> leftChannel(const std::vector<int16_t>& stereo);

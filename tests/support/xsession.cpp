@@ -1,12 +1,16 @@
 #include "tests/support/xsession.h"
 
+#include "tests/support/diskaudio.h"
 #include "tests/support/stage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,6 +75,18 @@ std::string capture(const XServer& server, const std::string& command)
     pclose(pipe);
     return out;
 }
+// The field of xdotool's description of the window's geometry after label, up to end.
+std::string geometryField(const XServer& server, unsigned long window, const std::string& label,
+                          char end)
+{
+    const std::string geometry =
+        capture(server, "xdotool getwindowgeometry " + std::to_string(window) + " 2>/dev/null");
+    const size_t at = geometry.find(label);
+    if (at == std::string::npos)
+        return "";
+    const size_t from = at + label.size();
+    return geometry.substr(from, geometry.find(end, from) - from);
+}
 } // namespace
 
 XServer startXvfb(const std::string& screen)
@@ -113,9 +129,8 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
     run.outFile = dir + "/stdout.txt";
     run.errFile = dir + "/stderr.txt";
     run.audioFile = dir + "/audio.raw";
-    std::vector<std::string> env = {"DISPLAY=" + server.display, "SDL_VIDEODRIVER=x11",
-                                    "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + run.audioFile,
-                                    "SDL_DISKAUDIODELAY=11"};
+    std::vector<std::string> env = diskAudioEnvironment(run.audioFile);
+    env.insert(env.end(), {"DISPLAY=" + server.display, "SDL_VIDEODRIVER=x11"});
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     const std::string path = program.empty() ? dir + "/padbox" : program;
     std::vector<std::string> argv = {path};
@@ -126,10 +141,19 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
 
 std::string programErrors(const ProgramRun& run)
 {
-    std::string err = readFile(run.errFile);
-    const size_t notice = err.find("WARNING: You are using the SDL disk writer");
-    if (notice != std::string::npos)
-        err.erase(notice, err.find('\n', err.find('\n', notice) + 1) + 1 - notice);
+    static const char* const priorities[] = {
+        "VERBOSE: ", "DEBUG: ", "INFO: ", "WARNING: ", "ERROR: ", "CRITICAL: "};
+    std::istringstream lines(readFile(run.errFile));
+    std::string err, line;
+    bool fromSdl = false;
+    while (std::getline(lines, line))
+    {
+        fromSdl = (fromSdl && line.rfind(' ', 0) == 0) ||
+                  std::any_of(std::begin(priorities), std::end(priorities),
+                              [&](const char* priority) { return line.rfind(priority, 0) == 0; });
+        if (!fromSdl)
+            err += line + "\n";
+    }
     return err;
 }
 
@@ -158,14 +182,12 @@ unsigned long waitForWindow(const XServer& server, int timeoutMs)
 
 std::string windowSize(const XServer& server, unsigned long window)
 {
-    const std::string geometry =
-        capture(server, "xdotool getwindowgeometry " + std::to_string(window) + " 2>/dev/null");
-    const std::string label = "Geometry: ";
-    const size_t at = geometry.find(label);
-    if (at == std::string::npos)
-        return "";
-    const size_t from = at + label.size();
-    return geometry.substr(from, geometry.find('\n', from) - from);
+    return geometryField(server, window, "Geometry: ", '\n');
+}
+
+std::string windowPosition(const XServer& server, unsigned long window)
+{
+    return geometryField(server, window, "Position: ", ' ');
 }
 
 bool xdo(const XServer& server, const std::string& args)

@@ -34,7 +34,9 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
                         const std::vector<std::string>& extraEnv = {},
                         const std::string& program = "", const std::vector<std::string>& args = {});
 
-// The program's standard error without the disk audio driver's two-line notice.
+// The program's standard error without SDL's own log lines (such as the disk audio
+// driver's notice), which start with their priority, and the indented lines that go
+// on from them.
 std::string programErrors(const ProgramRun& run);
 
 // Waits for the program to end; its exit status, or -1 after the timeout (then it
@@ -44,8 +46,9 @@ int waitExit(ProgramRun& run, int timeoutMs = 10000);
 // Waits until the program's window shows; its X window id, or 0.
 unsigned long waitForWindow(const XServer& server, int timeoutMs = 10000);
 
-// The window's size as "WIDTHxHEIGHT".
+// The window's size as "WIDTHxHEIGHT", and its top-left corner on the screen as "X,Y".
 std::string windowSize(const XServer& server, unsigned long window);
+std::string windowPosition(const XServer& server, unsigned long window);
 
 // Runs xdotool with the given arguments on the server; true when it succeeded.
 bool xdo(const XServer& server, const std::string& args);
