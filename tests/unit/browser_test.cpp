@@ -126,9 +126,6 @@ TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheLastPressedEntry)
     EXPECT_EQ(lista_samples[0], "kits/" + longName) << "a long name is assigned whole";
     ASSERT_NE(samples[0], nullptr);
     EXPECT_EQ(asignados[1] + asignados[2] + asignados[3] + asignados[6], 0);
-    char path[kSlotPathSize];
-    EXPECT_STREQ(entryPath(path, sizeof path, "kits/", std::string(195, 'y').c_str()), "");
-    EXPECT_STREQ(path, "kits/") << "a name that does not fit is never cut";
 
     // The last pressed index outlives scrolling, tabs and screens.
     for (const char* name : {"kits/k1.wav", "loops/l1.wav", "loops/l2.wav", "loops/l3.wav"})
