@@ -60,5 +60,9 @@ void freeAssets();
 void drawImage(SDL_Surface* image, const SDL_Rect& at);
 
 // Draws text in the program font, anti-aliased, top-left at `at`. Draws nothing
-// without a target, a text or a font.
+// without a target, a text or a font. A text drawn in the last frame in the same
+// colour is not rendered again.
 void drawText(SDL_Surface* target, const char* text, Point at, Rgb colour);
+
+// Once a frame is drawn: frees the renderings of texts it did not draw.
+void forgetUndrawnTexts();

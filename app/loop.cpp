@@ -1,11 +1,15 @@
 #include "app/loop.h"
 
+#include "app/assets.h"
+#include "app/display.h"
 #include "app/shell.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
 #include "preset/presetscreen.h"
 #include "sound/pads.h"
 #include "sound/preview.h"
+
+#include <algorithm>
 
 int32_t modo;
 int32_t mx, my;
@@ -16,11 +20,24 @@ constexpr Uint8 kJoyPrevious = 4;
 constexpr Uint8 kJoyNext = 5;
 constexpr Uint8 kJoyQuit = 6;
 constexpr SDLMod kControlKeys = static_cast<SDLMod>(KMOD_LCTRL | KMOD_RCTRL);
+constexpr int64_t kRepeatDelayUs = 400000;
+constexpr int64_t kRepeatsPerSecond = 15;
+constexpr int64_t kMicrosecondsPerSecond = 1000000;
+
+int64_t held_since;   // when the held scroll arrow was pressed
+int32_t held_repeats; // repeats it has made since
+
+// A held arrow stops scrolling when another screen shows.
+void setScreen(int32_t s)
+{
+    modo = s;
+    held_list = nullptr;
+}
 
 // Entering a list screen shows its list from the top, freshly read.
 void enterScreen(int32_t s)
 {
-    modo = s;
+    setScreen(s);
     if (s == kPresetScreen || s == kSampleBrowser)
     {
         ct_lista = 0;
@@ -46,7 +63,7 @@ void nextScreen()
     if (modo == kPresetScreen)
         enterScreen(kSampleBrowser);
     else if (modo < kLoopPads)
-        modo = modo + 1;
+        setScreen(modo + 1);
 }
 
 bool keyAction(SDLKey sym)
@@ -84,12 +101,18 @@ void handleEvent(const SDL_Event& event, bool* quit)
             *quit = true;
         break;
     case SDL_MOUSEMOTION:
-        mx = event.motion.x;
-        my = event.motion.y;
+        mx = event.motion.x / window_scale;
+        my = event.motion.y / window_scale;
         updateListHover(mx, my);
         break;
     case SDL_MOUSEBUTTONDOWN:
+        held_list = nullptr;
         pressScreen();
+        held_since = clockUs();
+        held_repeats = 0;
+        break;
+    case SDL_MOUSEBUTTONUP:
+        held_list = nullptr;
         break;
     case SDL_JOYBUTTONDOWN:
         if (event.jbutton.button == kJoyPrevious)
@@ -145,26 +168,61 @@ void pressScreen()
     }
 }
 
-void frame()
+bool frame()
 {
     drawScreen();
+    forgetUndrawnTexts();
     tickPadFlash();
     releaseFinishedPreviews();
-    SDL_Flip(screen);
+    return showFrame();
+}
+
+int64_t frameWait(int64_t now, int64_t last, bool displayPaced)
+{
+    if (displayPaced)
+        return 0;
+    return std::max<int64_t>(0, last + kFramePeriodUs - now);
+}
+
+int64_t frameStart(int64_t now, int64_t last)
+{
+    return now - last < 2 * kFramePeriodUs ? last + kFramePeriodUs : now;
+}
+
+int32_t scrollRepeatsDue(int64_t heldUs)
+{
+    if (heldUs < kRepeatDelayUs)
+        return 0;
+    return static_cast<int32_t>(1 + (heldUs - kRepeatDelayUs) * kRepeatsPerSecond /
+                                        kMicrosecondsPerSecond);
+}
+
+void repeatHeldScroll(int64_t now)
+{
+    for (const int32_t due = scrollRepeatsDue(now - held_since); held_list && held_repeats < due;
+         ++held_repeats)
+        scrollHeldList();
 }
 
 void mainLoop()
 {
     bool quit = false;
+    bool displayPaced = false;
+    int64_t last = clockUs() - kFramePeriodUs; // the first frame is due at once
     for (;;)
     {
         SDL_Event event;
-        if (SDL_PollEvent(&event))
-        {
+        while (SDL_PollEvent(&event))
             handleEvent(event, &quit);
+        const int64_t now = clockUs();
+        if (const int64_t wait = frameWait(now, last, displayPaced); wait > 0)
+        {
+            waitForInput(wait);
             continue;
         }
-        frame();
+        last = frameStart(now, last);
+        repeatHeldScroll(now);
+        displayPaced = frame();
         if (quit)
             return;
     }

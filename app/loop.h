@@ -35,9 +35,31 @@ void drawScreen();
 // Runs the press operation of the current screen at (mx, my).
 void pressScreen();
 
-// One frame: draws the current screen, ticks the pad flash, tidies finished
-// previews and shows the result.
-void frame();
+// One frame: draws the current screen, forgets the texts it no longer draws, ticks
+// the pad flash, tidies finished previews and shows the result. Returns whether showing it waited
+// for the display.
+bool frame();
 
-// Runs until a frame ends with a quit requested.
+// Frames are drawn at most once per refresh of a 60 Hz display.
+constexpr int64_t kFramePeriodUs = 1000000 / 60;
+
+// Microseconds to wait at `now` before the next frame, when the last frame counted
+// from `last`; 0: draw it now. Nothing waits after a frame whose showing already
+// waited for the display.
+int64_t frameWait(int64_t now, int64_t last, bool displayPaced);
+
+// The time a frame drawn at `now` counts from: one period after the last while
+// frames keep time, so the rate holds at 60; `now` after a stall, so missed frames
+// are not made up in a burst.
+int64_t frameStart(int64_t now, int64_t last);
+
+// Repeats of a held scroll arrow due `heldUs` after its press: none in the first
+// 0.4 s, then 15 a second.
+int32_t scrollRepeatsDue(int64_t heldUs);
+
+// Scrolls the held arrow's list by the repeats due at `now` and not made yet.
+void repeatHeldScroll(int64_t now);
+
+// Runs until a frame ends with a quit requested. Between frames it waits for input
+// and handles each event as it arrives (waitForInput).
 void mainLoop();

@@ -1,6 +1,6 @@
 #include "app/shell.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    return padboxMain();
+    return padboxMain(argc, argv);
 }

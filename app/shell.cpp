@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 #include "app/assets.h"
+#include "app/display.h"
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
@@ -25,6 +26,13 @@ namespace
 constexpr Uint32 kSdlSubsystems = SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK;
 const char kCaption[] = "padbox";
 
+// A touch screen needs no pointer; a desktop mouse user needs to see where a click lands.
+void hidePointerOnHandheld()
+{
+    if (kHandheld)
+        SDL_ShowCursor(SDL_DISABLE);
+}
+
 // Every screen's state at its start: the preset screen, nothing lit, no loop on, an
 // empty catalogue.
 void setStartingState()
@@ -38,7 +46,7 @@ void setStartingState()
 }
 } // namespace
 
-void startUp()
+void startUp(int argc, char** argv)
 {
     std::fill(std::begin(asignados), std::end(asignados), 0);
 
@@ -48,16 +56,16 @@ void startUp()
         exit(kExitNoSdl);
     }
     atexit(Terminate);
-    SDL_ShowCursor(0);
+    hidePointerOnHandheld();
 
-    screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, kScreenDepth, 0);
+    screen = openWindow(argc, argv);
     if (!screen)
     {
         fprintf(stderr, "Couldn't set 320x240x16 video mode: %s\n", SDL_GetError());
         exit(kExitNoVideoMode);
     }
     SDL_WM_SetCaption(kCaption, kCaption);
-    SDL_ShowCursor(0); // again, now that the display exists
+    hidePointerOnHandheld(); // again, now that the display exists
 
     joystick = SDL_JoystickOpen(0);
     openMixer();
@@ -81,9 +89,9 @@ void shutDown()
     SDL_Quit();
 }
 
-int padboxMain()
+int padboxMain(int argc, char** argv)
 {
-    startUp();
+    startUp(argc, argv);
     mainLoop();
     shutDown();
     return 0;

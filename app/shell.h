@@ -3,7 +3,8 @@
 
 #include <SDL/SDL.h>
 
-// The 320x240x16 display surface every screen draws into; set once at start-up.
+// The 320x240x16 surface every screen draws into; set once at start-up. It is the
+// display itself unless the window shows it enlarged.
 extern SDL_Surface* screen;
 // Joystick 0, kept open so its button events arrive; null without a joystick.
 extern SDL_Joystick* joystick;
@@ -15,13 +16,14 @@ constexpr int kExitMissingImage = 3;
 
 // The whole run: start-up, main loop, shut-down. Returns 0 after an orderly end;
 // exits with one of the statuses above when start-up fails.
-int padboxMain();
+int padboxMain(int argc, char** argv);
 
 // Brings the platform up in its fixed order and loads everything the first
-// screen needs. Registers Terminate once SDL is up.
-void startUp();
+// screen needs. Registers Terminate once SDL is up. The arguments may ask for a
+// window scale ("--scale N").
+void startUp(int argc = 0, char** argv = nullptr);
 
-// Stops the loops, then frees images, font, sounds, display, mixer, joystick, SDL.
+// Stops the loops, then frees images, font, sounds, frame surface, mixer, joystick, SDL.
 void shutDown();
 
 // Exit handler: closes SDL and replaces the process with the menu program.

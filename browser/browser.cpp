@@ -115,10 +115,10 @@ void sampleBrowserPress()
         chooseTab(kLoopsChosen);
         break;
     case kScrollUp:
-        scrollUp(&ct_lista);
+        pressScrollArrow(&ct_lista, kRowUp);
         break;
     case kScrollDown:
-        scrollDown(&ct_lista);
+        pressScrollArrow(&ct_lista, kRowDown);
         break;
     case kSlotColumn:
         if (const int slot = slotBandAt(my); slot >= 0)

@@ -12,6 +12,8 @@ std::vector<std::string> lista;
 int32_t cantidad;
 int32_t ct_lista;
 int32_t ct_lista_2;
+int32_t* held_list;
+int32_t held_step;
 
 bool fitsListing(const char* folder, const char* name)
 {
@@ -103,4 +105,21 @@ void scrollDown(int32_t* offset)
 {
     if (*offset < cantidad)
         ++*offset;
+}
+
+void pressScrollArrow(int32_t* offset, int32_t step)
+{
+    held_list = offset;
+    held_step = step;
+    scrollHeldList();
+}
+
+void scrollHeldList()
+{
+    if (!held_list)
+        return;
+    if (held_step == kRowUp)
+        scrollUp(held_list);
+    else
+        scrollDown(held_list);
 }

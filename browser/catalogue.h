@@ -58,3 +58,18 @@ int catalogueRowAt(int32_t x, int32_t y);
 // One row up or down, within 0 to cantidad.
 void scrollUp(int32_t* offset);
 void scrollDown(int32_t* offset);
+
+// Directions of the scroll arrows.
+constexpr int32_t kRowUp = -1;
+constexpr int32_t kRowDown = 1;
+
+// The list offset a held scroll arrow moves and its direction; null while no arrow
+// is held. A press on an arrow sets it; the pointer button going up clears it.
+extern int32_t* held_list;
+extern int32_t held_step;
+
+// A press on a scroll arrow: one row at once, and the arrow is held.
+void pressScrollArrow(int32_t* offset, int32_t step);
+
+// One more row in the held arrow's direction, if an arrow is held.
+void scrollHeldList();

@@ -8,6 +8,9 @@ set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(PADBOX_ARMHF_TRIPLET arm-linux-gnueabihf)
 
+# The device build: no pointer on the touch screen, the display at the frame's size.
+set(PADBOX_HANDHELD ON CACHE BOOL "Build for a handheld: pointer hidden, no window scale")
+
 set(CMAKE_C_COMPILER ${PADBOX_ARMHF_TRIPLET}-gcc)
 set(CMAKE_CXX_COMPILER ${PADBOX_ARMHF_TRIPLET}-g++)
 

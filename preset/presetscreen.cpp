@@ -35,9 +35,9 @@ void listPress()
     if (row >= 0)
         chooseRow(row);
     if (inScrollUp(mx, my))
-        scrollUp(&ct_lista_2);
+        pressScrollArrow(&ct_lista_2, kRowUp);
     if (inScrollDown(mx, my))
-        scrollDown(&ct_lista_2);
+        pressScrollArrow(&ct_lista_2, kRowDown);
     if (inKeyboardButton(mx, my))
     {
         ver_teclado = 1;

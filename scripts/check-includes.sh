@@ -4,7 +4,7 @@
 #
 #   0  constants       app/layout.h, sound/mixer.h
 #   1  sound engine    sound/decode, slots, loops, mixer, preview
-#   2  platform        app/assets, app/shell.h, app/loop.h
+#   2  platform        app/assets, app/display, app/shell.h, app/loop.h
 #   3  screens         sound/pads, browser/, preset/
 #   4  the shell       app/shell.cpp, app/loop.cpp, app/main.cpp, app/terminate.cpp
 set -eu
@@ -15,7 +15,7 @@ layer() {
     app/layout.h | sound/mixer.h) echo 0 ;;
     sound/pads.*) echo 3 ;;
     sound/*) echo 1 ;;
-    app/assets.* | app/shell.h | app/loop.h) echo 2 ;;
+    app/assets.* | app/display.* | app/shell.h | app/loop.h) echo 2 ;;
     browser/* | preset/*) echo 3 ;;
     app/*) echo 4 ;;
     *) echo "unknown layer: $1" >&2 && echo 9 ;;

@@ -142,6 +142,33 @@ constexpr size_t kStoredBlockMax = 65535;
 constexpr uint8_t kPngRgba = 6, kPngDepth = 8;
 constexpr uint32_t kAdlerModulus = 65521;
 
+// 16-bit BMP in the display's 5-6-5 layout: file and info headers, then the three
+// channel masks (BI_BITFIELDS), then the pixels.
+constexpr uint32_t kBmpInfoSize = 40;
+constexpr uint32_t kBmpHeadersSize = 14 + kBmpInfoSize + 3 * 4;
+constexpr uint32_t kBmpBits = 16;
+constexpr uint32_t kBmpBitfields = 3;
+constexpr uint32_t kRedMask = 0xf800, kGreenMask = 0x07e0, kBlueMask = 0x001f;
+
+void putLittle(std::vector<uint8_t>& out, uint32_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+    {
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    }
+}
+
+bool writeFile(const std::vector<uint8_t>& bytes, const std::string& path)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (file == nullptr)
+    {
+        return false;
+    }
+    const bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && written;
+}
+
 void putBig32(std::vector<uint8_t>& out, uint32_t v)
 {
     for (int shift = 24; shift >= 0; shift -= 8)
@@ -376,26 +403,37 @@ void drawLabelOver(Canvas& c, const char* text, int size, bool bold, int x, int 
 
 bool saveCanvas(const Canvas& c, const std::string& path)
 {
-    SDL_Surface* s =
-        SDL_CreateRGBSurface(SDL_SWSURFACE, c.w, c.h, 32, 0xff0000, 0x00ff00, 0x0000ff, 0);
-    if (s == nullptr)
+    const uint32_t rowBytes = (static_cast<uint32_t>(c.w) * 2 + 3) & ~3u; // rows end on 4 bytes
+    const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(c.h);
+    std::vector<uint8_t> bmp = {'B', 'M'};
+    putLittle(bmp, kBmpHeadersSize + pixelBytes, 4);
+    putLittle(bmp, 0, 4); // reserved
+    putLittle(bmp, kBmpHeadersSize, 4);
+    putLittle(bmp, kBmpInfoSize, 4);
+    putLittle(bmp, static_cast<uint32_t>(c.w), 4);
+    putLittle(bmp, static_cast<uint32_t>(c.h), 4); // positive: the bottom row comes first
+    putLittle(bmp, 1, 2);                          // planes
+    putLittle(bmp, kBmpBits, 2);
+    putLittle(bmp, kBmpBitfields, 4);
+    putLittle(bmp, pixelBytes, 4);
+    for (int field = 0; field < 4; ++field) // resolution, palette size and use: none
     {
-        return false;
+        putLittle(bmp, 0, 4);
     }
-    SDL_LockSurface(s);
-    for (int y = 0; y < c.h; ++y)
+    for (uint32_t mask : {kRedMask, kGreenMask, kBlueMask})
     {
-        auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch);
+        putLittle(bmp, mask, 4);
+    }
+    for (int y = c.h - 1; y >= 0; --y)
+    {
         for (int x = 0; x < c.w; ++x)
         {
             const Rgb p = c.px[static_cast<size_t>(y * c.w + x)];
-            row[x] = (Uint32{p.r} << 16) | (Uint32{p.g} << 8) | p.b;
+            putLittle(bmp, static_cast<uint32_t>((p.r >> 3) << 11 | (p.g >> 2) << 5 | p.b >> 3), 2);
         }
+        bmp.resize(bmp.size() + rowBytes - static_cast<uint32_t>(c.w) * 2, 0);
     }
-    SDL_UnlockSurface(s);
-    const bool saved = SDL_SaveBMP(s, path.c_str()) == 0;
-    SDL_FreeSurface(s);
-    return saved;
+    return writeFile(bmp, path);
 }
 
 bool savePng(const Canvas& c, const Canvas& matte, const std::string& path)
@@ -420,11 +458,5 @@ bool savePng(const Canvas& c, const Canvas& matte, const std::string& path)
     putChunk(png, "IDAT", zlibStored(raw));
     putChunk(png, "IEND", {});
 
-    FILE* file = fopen(path.c_str(), "wb");
-    if (file == nullptr)
-    {
-        return false;
-    }
-    const bool written = fwrite(png.data(), 1, png.size(), file) == png.size();
-    return fclose(file) == 0 && written;
+    return writeFile(png, path);
 }

@@ -1,5 +1,5 @@
 // Drawing kit of the artwork generator: an RGB canvas, anti-aliased shapes,
-// DejaVu labels, BMP and PNG output.
+// DejaVu labels, 16-bit BMP and PNG output.
 #pragma once
 
 #include "app/layout.h"
@@ -47,7 +47,9 @@ void drawLabelCentred(Canvas& c, const char* text, int size, bool bold, int x, i
 void drawLabelOver(Canvas& c, const char* text, int size, bool bold, int x, int y, Rgb colour,
                    Rgb under);
 
-// Writes the canvas as a 24-bit BMP.
+// Writes the canvas as a 16-bit BMP in the display's 5-6-5 layout, so that the program
+// shows it without converting it. Each channel keeps its top bits, as the display's own
+// conversion of a 24-bit image keeps them: the screen shows the same pixels.
 bool saveCanvas(const Canvas& c, const std::string& path);
 
 // Writes the canvas as an RGBA PNG whose opacity is the red channel of a matte of the

@@ -9,9 +9,11 @@
 
 #include <SDL/SDL.h>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace
@@ -436,7 +438,7 @@ int main(int argc, char** argv)
         const std::string path = std::string(argv[2]) + "/" + image.name + ".bmp";
         if (!saveCanvas(image.picture, path))
         {
-            fprintf(stderr, "mkart: cannot write %s: %s\n", path.c_str(), SDL_GetError());
+            fprintf(stderr, "mkart: cannot write %s: %s\n", path.c_str(), strerror(errno));
             status = 1;
         }
     }

@@ -38,12 +38,14 @@ class PackageSession : public ::testing::Test
         removeTree(work);
     }
 
-    // Starts the launcher, waits for the window, quits with Escape; the exit status.
-    int startAndQuit(const std::string& xdgDataHome)
+    // Starts the launcher, waits for a window of the given size, quits with Escape;
+    // the exit status.
+    int startAndQuit(const std::string& xdgDataHome, const std::vector<std::string>& args = {},
+                     const std::string& size = "320x240")
     {
         run = startProgram(server, work, {"HOME=" + home, "XDG_DATA_HOME=" + xdgDataHome},
-                           root + "/usr/bin/padbox");
-        EXPECT_NE(waitForWindow(server), 0u) << readFile(run.errFile);
+                           root + "/usr/bin/padbox", args);
+        EXPECT_EQ(windowSize(server, waitForWindow(server)), size) << readFile(run.errFile);
         xdo(server, "mousemove 160 120 key Escape");
         return waitExit(run);
     }
@@ -89,9 +91,10 @@ TEST_F(PackageSession, InstallsAndItsLauncherRunsTheProgramInTheUsersOwnFolder)
     EXPECT_EQ(readFile(data + "/presets/demo.trp"), "mine\n");
     EXPECT_FALSE(fileExists(data + "/loops/bass.wav"));
 
-    // XDG_DATA_HOME names another place for the folder.
+    // XDG_DATA_HOME names another place for the folder; the launcher passes its
+    // arguments on.
     const std::string elsewhere = work + "/xdg data";
-    EXPECT_EQ(startAndQuit(elsewhere), 0);
+    EXPECT_EQ(startAndQuit(elsewhere, {"--scale", "2"}, "640x480"), 0);
     EXPECT_EQ(readFile(elsewhere + "/padbox/presets/demo.trp"),
               readFile(installed + "/presets/demo.trp"));
 }

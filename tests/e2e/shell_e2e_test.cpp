@@ -1,8 +1,10 @@
-// The real program under Xvfb: quitting, start-up failures and the hand-over to the
-// menu program.
+// The real program under Xvfb: quitting, start-up failures, the hand-over to the
+// menu program, and the window on a large desktop.
 #include "tests/support/stage.h"
+#include "tests/support/wav.h"
 #include "tests/support/xsession.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace
@@ -38,9 +40,10 @@ class ShellSession : public ::testing::Test
     }
 
     // Starts the program and waits for its first frames; its X window id.
-    unsigned long start(const std::vector<std::string>& env = {}, const std::string& program = "")
+    unsigned long start(const std::vector<std::string>& env = {}, const std::string& program = "",
+                        const std::vector<std::string>& args = {})
     {
-        run = startProgram(server, dir, env, program);
+        run = startProgram(server, dir, env, program, args);
         const unsigned long window = waitForWindow(server);
         EXPECT_NE(window, 0u) << readFile(run.errFile);
         return window;
@@ -126,4 +129,61 @@ TEST_F(ShellSession, EveryExitAfterSdlStartsTheMenuFromItsFolder)
                        PADBOX_MENU_PROBE);
     EXPECT_EQ(waitExit(run), 1);
     EXPECT_FALSE(fileExists(record)) << "no menu when SDL never started";
+}
+
+TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedWithPressesWhereTheyAreDrawn)
+{
+    stopXvfb(server);
+    server = startXvfb("1280x960x24");
+    constexpr int16_t kLevel = 1234;
+    writeWav16(dir + "/kits/a.wav", constantStereo(kTestRate, kLevel), 2);
+    writeFile(dir + "/presets/demo.trp", "Tamo Ri Presets\n\nkits/a.wav\n\n\n\n\n\n\nOru\n"
+                                         "Se supone que no deberias estar leyendo esto.\n");
+    // Loads the demo preset, which fills slot 1 alone, and shows the sample pads, with
+    // clicks at the window's scale; what the screen then shows.
+    auto showPads = [&](int scale)
+    {
+        for (Box b : {listRow(2), kLoadButtonBox, kDialogBox}) // demo.trp, load, dialog
+            clickAt(server, midX(b) * scale, midY(b) * scale);
+        xdo(server, "key 2");
+        settle();
+        return screenshot(server);
+    };
+    auto size = [](int scale)
+    { return std::to_string(kScreenWidth * scale) + "x" + std::to_string(kScreenHeight * scale); };
+    auto quit = [&]
+    {
+        xdo(server, "key Escape");
+        EXPECT_EQ(waitExit(run), 0);
+    };
+
+    EXPECT_EQ(windowSize(server, start({"PADBOX_SCALE=2"}, "", {"--scale", "1"})), size(1));
+    SDL_Surface* single = showPads(1);
+    quit();
+    EXPECT_EQ(windowSize(server, start({"PADBOX_SCALE=2"})), size(2));
+    quit();
+
+    EXPECT_EQ(windowSize(server, start()), size(3)) << "three quarters of the desktop";
+    SDL_Surface* tripled = showPads(3);
+    int differing = 0;
+    for (int y = 0; y < kScreenHeight * 3; ++y)
+        for (int x = 0; x < kScreenWidth * 3; ++x)
+            differing += pixelAt(tripled, x, y) != pixelAt(single, x / 3, y / 3);
+    EXPECT_EQ(differing, 0) << "each pixel of the frame as a 3 x 3 square";
+
+    // Pad 1 plays slot 1 and stays lit 41 frames.
+    const int padX = midX(kPadBoxes[1]) * 3, padY = midY(kPadBoxes[1]) * 3;
+    clickAt(server, padX, padY);
+    settle(240);
+    SDL_Surface* lit = screenshot(server);
+    settle(900);
+    SDL_Surface* after = screenshot(server);
+    EXPECT_NE(pixelAt(lit, padX, padY), pixelAt(tripled, padX, padY))
+        << "lit 0.3 s after the press";
+    EXPECT_EQ(pixelAt(after, padX, padY), pixelAt(tripled, padX, padY)) << "dark after 1.2 s";
+    quit();
+    const std::vector<int16_t> left = leftChannel(readCapture(run.audioFile));
+    EXPECT_GT(std::count(left.begin(), left.end(), kLevel), kTestRate / 2);
+    for (SDL_Surface* shot : {single, tripled, lit, after})
+        SDL_FreeSurface(shot);
 }

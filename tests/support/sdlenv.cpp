@@ -41,6 +41,11 @@ void press()
     feed(event);
 }
 
+void release()
+{
+    feed(keyEvent(SDL_MOUSEBUTTONUP));
+}
+
 void pressAt(int x, int y)
 {
     moveTo(x, y);

@@ -24,6 +24,7 @@ void moveTo(int x, int y);
 void pressAt(int x, int y);
 void pressIn(Box b); // at its middle pixel
 void press();
+void release();
 void keyDown(SDLKey sym, SDLMod mod = KMOD_NONE);
 void keyUp(SDLKey sym);
 void joyButton(Uint8 button);

@@ -73,13 +73,13 @@ std::string capture(const XServer& server, const std::string& command)
 }
 } // namespace
 
-XServer startXvfb()
+XServer startXvfb(const std::string& screen)
 {
     int fds[2];
     if (pipe(fds) != 0)
         throw std::runtime_error("pipe");
     XServer server;
-    server.pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "320x240x24",
+    server.pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
                         "-nolisten", "tcp", "-noreset"},
                        {}, "", "", "", fds[1]);
     close(fds[1]);
@@ -105,7 +105,8 @@ void stopXvfb(XServer& server)
 }
 
 ProgramRun startProgram(const XServer& server, const std::string& dir,
-                        const std::vector<std::string>& extraEnv, const std::string& program)
+                        const std::vector<std::string>& extraEnv, const std::string& program,
+                        const std::vector<std::string>& args)
 {
     ProgramRun run;
     run.dir = dir;
@@ -117,7 +118,9 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
                                     "SDL_DISKAUDIODELAY=11"};
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     const std::string path = program.empty() ? dir + "/padbox" : program;
-    run.pid = spawn({path}, env, dir, run.outFile, run.errFile);
+    std::vector<std::string> argv = {path};
+    argv.insert(argv.end(), args.begin(), args.end());
+    run.pid = spawn(argv, env, dir, run.outFile, run.errFile);
     return run;
 }
 
@@ -142,6 +145,18 @@ unsigned long waitForWindow(const XServer& server, int timeoutMs)
         usleep(50000);
     }
     return 0;
+}
+
+std::string windowSize(const XServer& server, unsigned long window)
+{
+    const std::string geometry =
+        capture(server, "xdotool getwindowgeometry " + std::to_string(window) + " 2>/dev/null");
+    const std::string label = "Geometry: ";
+    const size_t at = geometry.find(label);
+    if (at == std::string::npos)
+        return "";
+    const size_t from = at + label.size();
+    return geometry.substr(from, geometry.find('\n', from) - from);
 }
 
 bool xdo(const XServer& server, const std::string& args)

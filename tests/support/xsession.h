@@ -24,14 +24,15 @@ struct ProgramRun
     std::string audioFile; // what the program played (disk audio driver)
 };
 
-XServer startXvfb();
+// An Xvfb server whose screen is "WIDTHxHEIGHTxDEPTH".
+XServer startXvfb(const std::string& screen = "320x240x24");
 void stopXvfb(XServer& server);
 
 // Starts `program` (default: the stage's padbox) in dir with the server's display.
 // Extra environment entries are "NAME=value".
 ProgramRun startProgram(const XServer& server, const std::string& dir,
                         const std::vector<std::string>& extraEnv = {},
-                        const std::string& program = "");
+                        const std::string& program = "", const std::vector<std::string>& args = {});
 
 // Waits for the program to end; its exit status, or -1 after the timeout (then it
 // is killed).
@@ -39,6 +40,9 @@ int waitExit(ProgramRun& run, int timeoutMs = 10000);
 
 // Waits until the program's window shows; its X window id, or 0.
 unsigned long waitForWindow(const XServer& server, int timeoutMs = 10000);
+
+// The window's size as "WIDTHxHEIGHT".
+std::string windowSize(const XServer& server, unsigned long window);
 
 // Runs xdotool with the given arguments on the server; true when it succeeded.
 bool xdo(const XServer& server, const std::string& args);

@@ -1,11 +1,12 @@
-// The generated artwork: sizes, transparency of the keyed images and press areas
-// outlined on their exact pixels.
+// The generated artwork: the display's pixel layout, sizes, transparency of the keyed
+// images and press areas outlined on their exact pixels.
 #include "tests/support/pixel.h"
 
 #include <array>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -51,6 +52,10 @@ TEST(Artwork, ImagesAtTheirSizesKeyedOnBlackWhereTheyShowWhatLiesBeneath)
         SCOPED_TRACE(image.name);
         Image s = load(image.name);
         ASSERT_TRUE(s);
+        const SDL_PixelFormat& f = *s->format;
+        EXPECT_EQ(std::tuple(int{f.BitsPerPixel}, f.Rmask, f.Gmask, f.Bmask),
+                  std::tuple(16, 0xf800u, 0x07e0u, 0x001fu))
+            << "in the display's 5-6-5 layout";
         if (width(image.box)) // the pointer image, never drawn, has no fixed size
         {
             EXPECT_EQ(std::pair(s->w, s->h), std::pair(width(image.box), height(image.box)));

@@ -1,6 +1,7 @@
 // The sample browser screen in the started program: press boxes, tabs, scrolling,
 // slot selection, the slot markers and the assign button.
 #include "app/assets.h"
+#include "app/display.h"
 #include "app/loop.h"
 #include "app/shell.h"
 #include "browser/browser.h"
@@ -72,9 +73,19 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlotShownByT
     pressIn(kKitsTabBox);
     EXPECT_EQ(modo_samples, 1);
     pressIn(kBrowserScrollDownBox);
+    repeatHeldScroll(clockUs() + 300000);
+    EXPECT_EQ(ct_lista, 1) << "a press scrolls one row at once; holding repeats after 0.4 s";
+    repeatHeldScroll(clockUs() + 600000);
+    EXPECT_EQ(ct_lista, 5) << "then 15 rows a second";
+    repeatHeldScroll(clockUs() + 2000000);
+    EXPECT_EQ(ct_lista, 6) << "down stops with every row blank";
+    ct_lista = 0;
     pressIn(kBrowserScrollDownBox);
+    release();
+    repeatHeldScroll(clockUs() + 2000000);
+    EXPECT_EQ(ct_lista, 1) << "a tap scrolls one row";
     pressIn(kBrowserScrollUpBox);
-    EXPECT_EQ(std::pair(ct_lista, ct_lista_2), std::pair(1, 0)) << "its own offset scrolls";
+    EXPECT_EQ(std::pair(ct_lista, ct_lista_2), std::pair(0, 0)) << "up; the preset list apart";
 
     pressIn(slotBand(2));
     pressAt(kSlotColumnBox.x0, slotBand(1).y0 - 1); // a gap between bands
@@ -93,6 +104,13 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlotShownByT
         for (int x = kSlotCursor.x0; x < kScreenWidth; ++x)
             different += pixelAt(shown, x, y) != pixelAt(screen, x, y);
     EXPECT_EQ(different, 0) << "markers on the selected and exactly the assigned slots";
+    canal_sel = 5;
+    frame();
+    int relabelled = 0;
+    for (int y = kSlotLabelRoom.y0; y <= kSlotLabelRoom.y1; ++y)
+        for (int x = kSlotLabelRoom.x0; x <= kSlotLabelRoom.x1; ++x)
+            relabelled += pixelAt(shown, x, y) != pixelAt(screen, x, y);
+    EXPECT_GT(relabelled, 0) << "the next frame's label names the newly selected slot";
     SDL_FreeSurface(shown);
 }
 

@@ -1,12 +1,18 @@
 // The shell inside the test process: start-up state, event routing, screen
-// switching, the last frame and keyed images; a missing font.
+// switching, the last frame and keyed images; frame pacing and the window scale; a
+// missing font.
 #include "app/assets.h"
+#include "app/display.h"
 #include "app/loop.h"
 #include "app/shell.h"
 #include "browser/catalogue.h"
+#include "sound/pads.h"
+#include "sound/slots.h"
 #include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"
+#include "tests/support/wav.h"
 
+#include <SDL/SDL_mixer.h>
 #include <cstdio>
 #include <unistd.h>
 
@@ -31,6 +37,8 @@ TEST_F(ShellTest, StartsOnThePresetScreenAndQuitsOnlyWhenAsked)
     for (SDL_Surface* image : {boton_p, boton_p_2, boton_s, boton_s_2, caja_s, caja_l, rata,
                                caja_s_2, sample_sel, asignado, caja_p})
         EXPECT_TRUE(image->flags & SDL_SRCCOLORKEY && image->format->colorkey == 0);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), kHandheld ? SDL_DISABLE : SDL_ENABLE)
+        << "the pointer shows on a desktop, not on a touch screen";
 
     EXPECT_TRUE(quits(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)));
     EXPECT_TRUE(quits(keyEvent(SDL_KEYUP, SDLK_ESCAPE)));
@@ -76,14 +84,50 @@ TEST_F(ShellTest, KeysAndJoystickSwitchScreensAndListScreensGoBackToTheirTop)
 
 TEST_F(ShellTest, EventsQueuedWithTheQuitAreHandledBeforeTheLastFrame)
 {
-    for (SDL_Event e :
-         {keyEvent(SDL_KEYDOWN, SDLK_2), keyEvent(SDL_QUIT), keyEvent(SDL_KEYDOWN, SDLK_3)})
+    writeWav16("kits/s.wav", constantStereo(kTestRate, 1000), 2);
+    assignSlot(0, "kits/s.wav", "s.wav");
+    SDL_Event motion = keyEvent(SDL_MOUSEMOTION);
+    motion.motion.x = static_cast<Uint16>(midX(kPadBoxes[0]));
+    motion.motion.y = static_cast<Uint16>(midY(kPadBoxes[0]));
+    for (SDL_Event e : {keyEvent(SDL_KEYDOWN, SDLK_3), keyEvent(SDL_QUIT),
+                        keyEvent(SDL_KEYDOWN, SDLK_2), motion, keyEvent(SDL_MOUSEBUTTONDOWN)})
         SDL_PushEvent(&e);
     mainLoop();
-    EXPECT_EQ(modo, kLoopPads);
+    EXPECT_EQ(modo, kSamplePads);
+    EXPECT_TRUE(Mix_Playing(0)) << "the press played its sound";
+    EXPECT_EQ(t_pulsados[0], kFlashFrames - 1) << "one frame, drawn after every event";
     const Uint32 shown = pixelAt(screen, 160, 120);
     drawImage(f_play, p_rect);
-    EXPECT_EQ(pixelAt(screen, 160, 120), shown) << "the last frame shows the loop pads";
+    EXPECT_EQ(pixelAt(screen, 160, 120), shown) << "the last frame shows the sample pads";
+}
+
+TEST(Pacing, AFrameARefreshNoneMadeUpAfterAStallAndHeldArrowsRepeatAfterADelay)
+{
+    constexpr int64_t t = 5000000, period = kFramePeriodUs;
+    EXPECT_EQ(frameWait(t + period - 1000, t, false), 1000);
+    EXPECT_EQ(frameWait(t + period + 1000, t, false), 0);
+    EXPECT_EQ(frameWait(t + 1000, t, true), 0) << "a display that waited paces the loop itself";
+    EXPECT_EQ(frameStart(t + period + 900, t), t + period) << "a late frame keeps the beat";
+    EXPECT_EQ(frameStart(t + 3 * period, t), t + 3 * period) << "no burst after a stall";
+    EXPECT_EQ(scrollRepeatsDue(399999), 0);
+    EXPECT_EQ(scrollRepeatsDue(400000), 1);
+    EXPECT_EQ(scrollRepeatsDue(1400000), 16);
+}
+
+TEST(WindowScale, TheLargestUpToFourInThreeQuartersOfTheDesktopUnlessAskedFor)
+{
+    const int desktops[][3] = {{1280, 960, 3}, {1920, 1080, 3}, {3840, 2160, 4}, {854, 640, 2},
+                               {853, 640, 1},  {320, 240, 1},   {0, 0, 1}};
+    for (const auto& [w, h, scale] : desktops)
+        EXPECT_EQ(fittingScale(w, h), scale) << w << "x" << h;
+    char program[] = "padbox", option[] = "--scale", two[] = "2", five[] = "5";
+    char* asksTwo[] = {program, option, two};
+    char* asksFive[] = {program, option, five};
+    EXPECT_EQ(askedScale(3, asksTwo, "3"), 2) << "the command line comes first";
+    EXPECT_EQ(askedScale(3, asksFive, "3"), 3);
+    EXPECT_EQ(askedScale(2, asksTwo, nullptr), 0) << "an option without its number";
+    for (const char* env : {"0", "12", "x", ""})
+        EXPECT_EQ(askedScale(1, asksTwo, env), 0) << env;
 }
 
 TEST(ShellWithoutFont, EveryScreenIsDrawnWithoutText)
