@@ -41,10 +41,10 @@ class CatalogueTest : public ProgramTest
 TEST_F(CatalogueTest, ListsTheChosenFolderSortedWholeAndAMissingFolderAsNothing)
 {
     EXPECT_EQ(scanned(), (Names{".", ".."})) << "a folder's own and parent entries are rows";
-    for (const char* path : {"kits/b.wav", "kits/A.wav", "kits/a.wav", "loops/x.wav"})
+    for (const char* path : {"kits/B.wav", "kits/A.wav", "kits/a.wav", "loops/x.wav"})
         writeFile(path, "");
     mkdir("kits/sub", 0755);
-    EXPECT_EQ(scanned(), (Names{".", "..", "A.wav", "a.wav", "b.wav", "sub"}));
+    EXPECT_EQ(scanned(), (Names{".", "..", "A.wav", "B.wav", "a.wav", "sub"}));
     EXPECT_EQ(scanned(kLoopsFolder), (Names{".", "..", "x.wav"}));
     EXPECT_EQ(std::string(catalogueEntry(-1)) + catalogueEntry(3), "");
     removeTree("presets");
