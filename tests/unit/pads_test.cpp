@@ -65,25 +65,20 @@ class PadsTest : public ProgramTest
 };
 } // namespace
 
-TEST_F(PadsTest, HitTestsAreStrictOnEverySide)
+TEST_F(PadsTest, APadPlaysItsSlotAloneFlashesFor41FramesAndAMissDarkensAll)
 {
-    // A pad's first column and row are its border; its last ones count.
+    // Hit tests are strict: a pad's first column and row are its border.
     for (int pad = 0; pad < kPadCount; ++pad)
     {
         const Box b = kPadBoxes[pad];
         expectHitsBox(padAt, Box{b.x0 + 1, b.y0 + 1, b.x1, b.y1}, pad, -1);
     }
-    EXPECT_EQ(padAt(-100, 50), -1);
-}
-
-TEST_F(PadsTest, APadPlaysItsSlotAloneFlashesFor41FramesAndAMissDarkensAll)
-{
     for (int slot = 0; slot < kPadCount; ++slot)
         assignSound(slot);
     keyDown(SDLK_2);
     pressIn(kPadBoxes[0]);
-    for (int channel = 0; channel < kSlotCount; ++channel)
-        EXPECT_EQ(Mix_Playing(channel), channel == 0) << "channel " << channel;
+    EXPECT_EQ(Mix_Playing(-1), 1) << "one channel plays";
+    EXPECT_TRUE(Mix_Playing(0));
     EXPECT_EQ(litFrames(bp1), 41);
 
     pressIn(kPadBoxes[3]);
@@ -94,8 +89,7 @@ TEST_F(PadsTest, APadPlaysItsSlotAloneFlashesFor41FramesAndAMissDarkensAll)
 
     pressIn(kPadBoxes[1]);
     pressAt(kPadBoxes[0].x1 + 1, midY(kPadBoxes[0])); // between pads
-    for (int k = 0; k < kPadCount; ++k)
-        EXPECT_EQ(pulsados[k], 0) << "pad " << k;
+    EXPECT_EQ(pulsados[0] + pulsados[1] + pulsados[2] + pulsados[3], 0);
     EXPECT_TRUE(Mix_Playing(1)) << "a miss stops no sound";
     EXPECT_GT(nameInk(drawSamplePads, 1, 1), 0) << "names show for assigned slots only";
 }
@@ -110,13 +104,11 @@ TEST_F(PadsTest, LoopPadsSwitchTheirLoopAndShowWhetherItRuns)
     EXPECT_EQ(canal_control, 2);
     EXPECT_TRUE(Mix_Playing(6));
     drawLoopPads();
-    EXPECT_TRUE(shows(boton_p_2, bp3));
-    EXPECT_TRUE(shows(boton_p, bp1));
+    EXPECT_TRUE(shows(boton_p_2, bp3) && shows(boton_p, bp1));
     EXPECT_GT(nameInk(drawLoopPads, 6, 2), 0);
 
     pressIn(kPadBoxes[2]);
-    EXPECT_EQ(sonando[2], 0);
-    EXPECT_FALSE(Mix_Playing(6));
+    EXPECT_FALSE(sonando[2] || Mix_Playing(6));
     drawLoopPads();
     EXPECT_TRUE(shows(boton_p, bp3));
 }

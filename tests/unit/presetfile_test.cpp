@@ -37,9 +37,7 @@ std::string layout(const Paths& paths)
 // What the reader makes of bytes.
 Paths parse(const std::string& bytes)
 {
-    FILE* in = tmpfile();
-    fwrite(bytes.data(), 1, bytes.size(), in);
-    rewind(in);
+    FILE* in = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "r");
     SlotPaths read;
     readPresetPaths(in, read);
     fclose(in);
@@ -55,14 +53,20 @@ const Paths kSparse = {"kits/kick.wav", "", "", "", "loops/beat.wav", "", "", ""
 
 TEST_F(PresetFileTest, WritesExactBytesAndEverySlotPatternReadsBackInPlace)
 {
-    for (const auto& [paths, size] : {std::pair{kFull, 158u}, {kSparse, 101u}, {Paths{}, 74u}})
+    // A file name may hold a line feed; written as it is, it would push every later
+    // slot one line down. Such a path is saved as an empty line instead.
+    Paths odd = kFull, oddWritten = kFull;
+    odd[1] = "kits/line\nbreak.wav";
+    oddWritten[3] = odd[3] = "kits/cr.wav\r";
+    oddWritten[5] = odd[5] = "loops/mid\rcr.wav";
+    oddWritten[1] = oddWritten[3] = "";
+    for (const auto& [paths, written] :
+         {std::pair{kFull, kFull}, {kSparse, kSparse}, {odd, oddWritten}})
     {
         setSlotPaths(paths);
         ASSERT_TRUE(writePreset("presets/x.trp"));
-        EXPECT_EQ(readFile("presets/x.trp"), layout(paths));
-        EXPECT_EQ(layout(paths).size(), size);
+        EXPECT_EQ(readFile("presets/x.trp"), layout(written));
     }
-
     const Paths filled = {"kits/my kick.wav", "kits/b.wav",  "kits/a b c.wav", "kits/d.wav",
                           "loops/break.wav",  "loops/f.wav", "loops/g  g.wav", " loops/h .wav"};
     for (int pattern = 0; pattern < 1 << kSlotCount; ++pattern)
@@ -72,17 +76,6 @@ TEST_F(PresetFileTest, WritesExactBytesAndEverySlotPatternReadsBackInPlace)
             paths[slot] = pattern & (1 << slot) ? filled[slot] : "";
         ASSERT_EQ(parse(layout(paths)), paths) << "pattern " << pattern;
     }
-
-    // A file name may hold a line feed; written as it is, it would push every later
-    // slot one line down. Such a path is saved as an empty line instead.
-    Paths odd = kFull;
-    odd[1] = "kits/line\nbreak.wav";
-    odd[3] = "kits/cr.wav\r";
-    odd[5] = "loops/mid\rcr.wav";
-    setSlotPaths(odd);
-    ASSERT_TRUE(writePreset("presets/x.trp"));
-    odd[1] = odd[3] = "";
-    EXPECT_EQ(readFile("presets/x.trp"), layout(odd));
 }
 
 TEST_F(PresetFileTest, ReadingFillsSlotsWithSoundsAndFileNamesAndPrintsThePaths)
@@ -100,25 +93,15 @@ TEST_F(PresetFileTest, ReadingFillsSlotsWithSoundsAndFileNamesAndPrintsThePaths)
     const uint8_t assigned[] = {0, 1, 1, 1, 0, 0, 1, 1};
     const bool sounds[] = {0, 1, 1, 1, 0, 0, 0, 0};
     for (int slot = 0; slot < kSlotCount; ++slot)
-    {
-        EXPECT_STREQ(nombres[slot], names[slot]) << slot;
-        EXPECT_EQ(asignados[slot], assigned[slot]) << slot;
-        EXPECT_EQ(samples[slot] != nullptr, sounds[slot]) << slot;
-    }
+        EXPECT_EQ(std::tuple(std::string(nombres[slot]), asignados[slot], samples[slot] != nullptr),
+                  std::tuple(names[slot], assigned[slot], sounds[slot]))
+            << slot;
     EXPECT_EQ(samples[2]->alen, 100u * 4);
-    releaseAllSlots();
-
-    testing::internal::CaptureStdout();
-    readPreset("presets/gone.trp");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n\n\n\n\n\n\n\n");
-    for (int slot = 0; slot < kSlotCount; ++slot)
-        EXPECT_EQ(lista_samples[slot][0] + asignados[slot] + (samples[slot] != nullptr), 0);
 }
 
 TEST_F(PresetFileTest, DamagedFilesReadAsFarAsTheirLinesGo)
 {
     EXPECT_EQ(parse(""), Paths{});
-    EXPECT_EQ(parse("anything at all\nkits/a.wav\n"), (Paths{"kits/a.wav"}));
     EXPECT_EQ(parse("h\nkits/a.wav\n\nkits/c.wav"), (Paths{"kits/a.wav", "", "kits/c.wav"}))
         << "a last line without its line feed still counts";
     std::string crlf = layout(kSparse);
@@ -127,20 +110,11 @@ TEST_F(PresetFileTest, DamagedFilesReadAsFarAsTheirLinesGo)
     EXPECT_EQ(parse(crlf), kSparse);
     EXPECT_EQ(parse("h\r\nkits/a.wav\r\r\n"), (Paths{"kits/a.wav\r"}))
         << "only the return right before the line feed goes";
-
     // A path holds 199 characters: one more leaves the slot empty and the rest aligned.
     const std::string fits = "kits/" + std::string(194, 'x');
-    EXPECT_EQ(parse("h\n" + fits + "\n" + fits + "y\nkits/c.wav\n" + std::string(5000, 'z') +
-                    "\nloops/f.wav\n"),
+    EXPECT_EQ(parse(std::string(3000, 'h') + "\n" + fits + "\n" + fits + "y\nkits/c.wav\n" +
+                    std::string(5000, 'z') + "\nloops/f.wav\n"),
               (Paths{fits, "", "kits/c.wav", "", "loops/f.wav"}));
-    EXPECT_EQ(parse(std::string(3000, 'h') + "\nkits/a.wav\n"), (Paths{"kits/a.wav"}))
-        << "an over-long header is skipped whole";
-
-    std::string binary;
-    for (unsigned i = 0, seed = 7; i < 20000; ++i)
-        binary.push_back(static_cast<char>((seed = seed * 1103515245 + 12345) >> 16));
-    for (const std::string& path : parse(binary))
-        EXPECT_EQ(path.find('\n'), std::string::npos);
 }
 
 TEST_F(PresetFileTest, SavingReplacesAWholeFileOrLeavesTheOldOneAlone)
@@ -150,8 +124,7 @@ TEST_F(PresetFileTest, SavingReplacesAWholeFileOrLeavesTheOldOneAlone)
     ASSERT_TRUE(writePreset("presets/keep.trp")) << "the folder is made when missing";
     const mode_t mask = umask(0);
     umask(mask);
-    EXPECT_EQ(static_cast<mode_t>(std::filesystem::status("presets/keep.trp").permissions()),
-              0666 & ~mask)
+    EXPECT_EQ(mode_t(std::filesystem::status("presets/keep.trp").permissions()), 0666 & ~mask)
         << "made as a file opened for writing would be";
 
     // A disk that takes no more than 100 bytes: the new 158-byte preset cannot be
@@ -160,8 +133,7 @@ TEST_F(PresetFileTest, SavingReplacesAWholeFileOrLeavesTheOldOneAlone)
     signal(SIGXFSZ, SIG_IGN);
     rlimit limit;
     getrlimit(RLIMIT_FSIZE, &limit);
-    const rlim_t before = limit.rlim_cur;
-    limit.rlim_cur = 100;
+    const rlim_t before = std::exchange(limit.rlim_cur, 100);
     setrlimit(RLIMIT_FSIZE, &limit);
     const bool written = writePreset("presets/keep.trp");
     limit.rlim_cur = before;
@@ -172,9 +144,7 @@ TEST_F(PresetFileTest, SavingReplacesAWholeFileOrLeavesTheOldOneAlone)
     std::filesystem::create_directory("presets/folder.trp");
     EXPECT_FALSE(writePreset("presets/folder.trp"));
     EXPECT_TRUE(std::filesystem::is_directory("presets/folder.trp"));
-    int entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("presets"))
-        ++entries;
+    const auto entries = std::distance(std::filesystem::directory_iterator("presets"), {});
     EXPECT_EQ(entries, 2) << "no temporary file is left behind";
 
     // A save killed midway, here by the file size limit's own signal, leaves its

@@ -27,7 +27,6 @@
 namespace
 {
 using PresetScreenTest = ProgramTest;
-using Presses = std::vector<Point>;
 
 const char kPresetLayout[] = "Tamo Ri Presets\nkits/kick.wav\n\n\n\nloops/beat.wav\n\n\n\n"
                              "Oru\nSe supone que no deberias estar leyendo esto.\n";
@@ -58,14 +57,6 @@ void playerInUse()
     ct_lista = 3;
 }
 
-// Writes the named presets and lists the preset folder again.
-void makePresets(const std::vector<std::string>& names)
-{
-    for (const std::string& name : names)
-        writeFile("presets/" + name, kPresetLayout);
-    scanCatalogue(kPresetFolder);
-}
-
 // Every file of the preset folder with its bytes.
 std::set<std::string> presetFolder()
 {
@@ -76,7 +67,7 @@ std::set<std::string> presetFolder()
 }
 
 // What the presses print on standard output.
-std::string printedBy(const Presses& presses)
+std::string printedBy(const std::vector<Point>& presses)
 {
     testing::internal::CaptureStdout();
     for (const auto& [x, y] : presses)
@@ -125,7 +116,6 @@ TEST(PresetPressBoxes, KeysAndButtonsKeepToTheirBoxesBothEndsIncluded)
                 ASSERT_TRUE(inBox(keyBoxOf(key), x, y)) << x << "," << y;
             }
     EXPECT_EQ(hits, kKeyCount * kKeySize * kKeySize);
-
     const std::pair<bool (*)(int32_t, int32_t), Box> boxes[] = {
         {inScrollUp, kPresetScrollUpBox},
         {inScrollDown, kPresetScrollDownBox},
@@ -133,13 +123,12 @@ TEST(PresetPressBoxes, KeysAndButtonsKeepToTheirBoxesBothEndsIncluded)
         {inLoadButton, kLoadButtonBox},
         {inDelKey, kDelKeyBox},
         {inSaveKey, kSaveKeyBox},
-        {inCancelKey, kCancelKeyBox},
-    };
+        {inCancelKey, kCancelKeyBox}};
     for (const auto& [in, box] : boxes)
         expectHitsBox(in, box, true, false);
 }
 
-TEST_F(PresetScreenTest, TheKeyboardTypesSavesClosesCancelsAndStopsNamesAt195)
+TEST_F(PresetScreenTest, TheKeyboardTypesDeletesSavesClosesCancelsAndStopsNamesAt195)
 {
     snprintf(lista_samples[0], kSlotPathSize, "kits/kick.wav");
     snprintf(lista_samples[4], kSlotPathSize, "loops/beat.wav");
@@ -151,84 +140,51 @@ TEST_F(PresetScreenTest, TheKeyboardTypesSavesClosesCancelsAndStopsNamesAt195)
     frame();
     pressIn(kSaveKeyBox);
     EXPECT_EQ(readFile("presets/an2.trp"), kPresetLayout);
-    EXPECT_EQ(ver_teclado, 0);
-    EXPECT_STREQ(nombre_archivo, "an2.trp");
-    EXPECT_EQ(ct_lista_2, 1) << "a save leaves the list where it was";
+    EXPECT_EQ(std::tuple(int(ver_teclado), std::string(nombre_archivo), ct_lista_2),
+              std::tuple(0, "an2.trp", 1));
     EXPECT_STREQ(catalogueEntry(2), "an2.trp") << "the folder is listed again";
 
     typeName("ab");
     pressIn(kKeyboardButtonBox);
-    EXPECT_EQ(ver_teclado, 0);
-    EXPECT_STREQ(nombre_archivo, "");
+    EXPECT_EQ(std::tuple(int(ver_teclado), std::string(nombre_archivo)), std::tuple(0, ""));
+    typeName("ab1");
+    const Point delTopRight = {kDelKeyBox.x1, kDelKeyBox.y0};
+    EXPECT_EQ(
+        printedBy({middleOf(kDelKeyBox), {kDelKeyBox.x0, kDelKeyBox.y0}, delTopRight, delTopRight}),
+        delLines("ab1", "ab") + delLines("ab", "a") + delLines("a", "") + delLines("", ""));
     typeName("x9");
     pressIn(kCancelKeyBox);
-    EXPECT_EQ(ver_teclado, 0);
-    EXPECT_STREQ(nombre_archivo, "x9");
+    EXPECT_EQ(std::tuple(int(ver_teclado), std::string(nombre_archivo)), std::tuple(0, "x9"));
+    EXPECT_EQ(printedBy({middleOf(kDelKeyBox)}), delLines("x9", "x9")) << "hidden: logs alone";
+
+    // The column DEL and save share: DEL logs and stands aside, the whole name is saved.
+    typeName("xyz");
+    EXPECT_EQ(printedBy({{kSaveKeyBox.x0, midY(kSaveKeyBox)}}), delLines("xyz", "xyz"));
+    EXPECT_TRUE(fileExists("presets/xyz.trp"));
 
     typeName(std::string(200, 'a'));
     EXPECT_EQ(strlen(nombre_archivo), 195u);
     frame();
     pressIn(kSaveKeyBox);
     EXPECT_TRUE(fileExists("presets/" + std::string(195, 'a') + ".trp"));
-
     typeName("");
     pressIn(kSaveKeyBox);
     EXPECT_TRUE(fileExists("presets/.trp")) << "an empty name saves as asked";
 }
 
-TEST_F(PresetScreenTest, DelDeletesWhileShownAndOnlyLogsWhileHidden)
+TEST_F(PresetScreenTest, ListRowsScrollAndStrayTapsWhileTheKeyboardIsHiddenWriteNothing)
 {
-    const Point del = middleOf(kDelKeyBox), delTopRight = {kDelKeyBox.x1, kDelKeyBox.y0};
-    typeName("ab1");
-    EXPECT_EQ(printedBy({del}), delLines("ab1", "ab"));
-    EXPECT_EQ(printedBy({{kDelKeyBox.x0, kDelKeyBox.y0}, delTopRight, delTopRight}),
-              delLines("ab", "a") + delLines("a", "") + delLines("", ""));
-
-    typeName("cd");
-    pressIn(kCancelKeyBox);
-    EXPECT_EQ(printedBy({del}), delLines("cd", "cd")) << "hidden: the log lines alone";
-    EXPECT_STREQ(nombre_archivo, "cd");
-
-    // The column DEL and save share: DEL logs and stands aside, the whole name is saved.
-    typeName("xyz");
-    EXPECT_EQ(printedBy({{kSaveKeyBox.x0, midY(kSaveKeyBox)}}), delLines("xyz", "xyz"));
-    EXPECT_TRUE(fileExists("presets/xyz.trp"));
-}
-
-TEST_F(PresetScreenTest, StrayTapsWhileTheKeyboardIsHiddenWriteNothing)
-{
-    makePresets({"a.trp", "b.trp", "c.trp", "d.trp", "e.trp"});
-    const std::set<std::string> before = presetFolder();
-    const std::string row6 = catalogueEntry(6);
-    EXPECT_EQ(printedBy({{kListBox.x1, midY(listRow(6))}}), "") << "on the save key too";
-    EXPECT_EQ(nombre_archivo, row6) << "the row is chosen";
-    const Box save = kSaveKeyBox; // its top left corner lies on DEL too
-    EXPECT_EQ(
-        printedBy(
-            {middleOf(save), {save.x1, save.y1}, {save.x0, save.y0}, middleOf(kCancelKeyBox)}),
-        delLines(row6, row6));
-    EXPECT_EQ(presetFolder(), before);
-
-    // Nor does the name a save leaves behind.
-    typeName("an2");
-    pressIn(kSaveKeyBox);
-    const std::set<std::string> saved = presetFolder();
-    pressIn(kSaveKeyBox);
-    EXPECT_EQ(presetFolder(), saved);
-}
-
-TEST_F(PresetScreenTest, ListRowsFollowTheScrollThatStopsAtEitherEnd)
-{
-    makePresets({"p0.trp", "p1.trp", "p2.trp", "p3.trp", "p4.trp", "p5.trp", "p6.trp"});
+    for (const char* name : {"p0.trp", "p1.trp", "p2.trp", "p3.trp", "p4.trp", "p5.trp"})
+        writeFile(std::string("presets/") + name, kPresetLayout);
+    scanCatalogue(kPresetFolder);
     ct_lista_2 = 3;
     pressIn(listRow(1));
-    EXPECT_EQ(nombre_archivo, std::string(catalogueEntry(4)));
+    EXPECT_STREQ(nombre_archivo, "p1.trp");
     pressAt(kListBox.x0, listRow(0).y1 + 1); // between two rows
-    EXPECT_EQ(nombre_archivo, std::string(catalogueEntry(4)));
+    EXPECT_STREQ(nombre_archivo, "p1.trp");
     ct_lista_2 = cantidad - 1;
     pressIn(listRow(1));
     EXPECT_STREQ(nombre_archivo, "") << "rows past the end give an empty name";
-
     ct_lista_2 = 0;
     pressIn(kPresetScrollDownBox);
     repeatHeldScroll(clockUs() + 2000000);
@@ -237,41 +193,27 @@ TEST_F(PresetScreenTest, ListRowsFollowTheScrollThatStopsAtEitherEnd)
     pressIn(kPresetScrollUpBox);
     pressIn(kPresetScrollUpBox);
     EXPECT_EQ(ct_lista_2, 0);
+
+    const std::set<std::string> before = presetFolder();
+    EXPECT_EQ(printedBy({{kListBox.x1, midY(listRow(6))}}), "") << "on the save key too";
+    EXPECT_STREQ(nombre_archivo, "p3.trp") << "the row is chosen";
+    const Box save = kSaveKeyBox; // its top left corner lies on DEL too
+    EXPECT_EQ(
+        printedBy(
+            {middleOf(save), {save.x1, save.y1}, {save.x0, save.y0}, middleOf(kCancelKeyBox)}),
+        delLines("p3.trp", "p3.trp"));
+    EXPECT_EQ(presetFolder(), before);
+    typeName("an2"); // nor does the name a save leaves behind
+    pressIn(kSaveKeyBox);
+    const std::set<std::string> saved = presetFolder();
+    pressIn(kSaveKeyBox);
+    EXPECT_EQ(presetFolder(), saved);
     pressIn(kKeyboardButtonBox);
-    EXPECT_EQ(ver_teclado, 1);
-    EXPECT_STREQ(nombre_archivo, "") << "the keyboard opens on an empty name";
+    EXPECT_EQ(std::tuple(int(ver_teclado), std::string(nombre_archivo)), std::tuple(1, ""))
+        << "the keyboard opens on an empty name";
 }
 
-TEST_F(PresetScreenTest, LoadPutsThePlayerAtRestAndTheDialogTakesThePressAlone)
-{
-    playerInUse();
-    strcpy(nombre_archivo, "demo.trp");
-    const std::string printed = printedBy({middleOf(kLoadButtonBox)});
-    EXPECT_EQ(readFile("presets/demo.trp").find(printed), 16u) << "the demo's eight lines";
-    for (int slot = 0; slot < kSlotCount; ++slot)
-        EXPECT_TRUE(samples[slot] && asignados[slot]) << slot;
-    EXPECT_STREQ(nombres[4], "beat.wav");
-    for (int i = 0; i < kPadCount; ++i)
-        EXPECT_EQ(pulsados[i] + t_pulsados[i] + pulsados2[i] + sonando[i], 0) << i;
-    EXPECT_EQ(canal_control, kNoControlLoop);
-    EXPECT_EQ(std::tuple(modo_samples, canal_sel, ct_lista, ct_lista_2, loop_win, ver_teclado),
-              std::tuple(1, 0, 0, 0, 1, 0));
-
-    // The dialog takes the next press alone, wherever it lands.
-    for (Box box : {kLoadButtonBox, listRow(1), kKeyboardButtonBox, kDelKeyBox})
-    {
-        const std::string before = playerState();
-        EXPECT_EQ(printedBy({middleOf(box)}), "");
-        EXPECT_EQ(loop_win, 0);
-        loop_win = 1;
-        EXPECT_EQ(playerState(), before);
-    }
-    loop_win = 0;
-    EXPECT_EQ(printedBy({middleOf(kLoadButtonBox)}), printed)
-        << "loading again gives the same slots";
-}
-
-TEST_F(PresetScreenTest, ALoadThatCannotReadItsFileChangesNothing)
+TEST_F(PresetScreenTest, LoadPutsThePlayerAtRestTheDialogTakesThePressAndFailuresChangeNothing)
 {
     std::filesystem::create_directory("presets/sub");
     assignSlot(0, "kits/kick.wav", "kick.wav");
@@ -283,6 +225,32 @@ TEST_F(PresetScreenTest, ALoadThatCannotReadItsFileChangesNothing)
         EXPECT_EQ(printedBy({middleOf(kLoadButtonBox)}), "") << name;
         EXPECT_EQ(playerState(), before) << name;
     }
+
+    strcpy(nombre_archivo, "demo.trp");
+    const std::string printed = printedBy({middleOf(kLoadButtonBox)});
+    EXPECT_EQ(readFile("presets/demo.trp").find(printed), 16u) << "the demo's eight lines";
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        EXPECT_TRUE(samples[slot] && asignados[slot]) << slot;
+    for (int slot = kFirstLoopSlot; slot < kSlotCount; ++slot)
+        EXPECT_EQ(samples[slot]->alen, samples[kFirstLoopSlot]->alen) << "demo loops play in step";
+    EXPECT_STREQ(nombres[4], "beat.wav");
+    for (int i = 0; i < kPadCount; ++i)
+        EXPECT_EQ(pulsados[i] + t_pulsados[i] + pulsados2[i] + sonando[i], 0) << i;
+    EXPECT_EQ(std::tuple(canal_control.load(), modo_samples, canal_sel, ct_lista, ct_lista_2,
+                         loop_win, ver_teclado),
+              std::tuple(kNoControlLoop, 1, 0, 0, 0, 1, 0));
+
+    // The dialog takes the next press alone, wherever it lands.
+    for (Box box : {kLoadButtonBox, listRow(1), kKeyboardButtonBox, kDelKeyBox})
+    {
+        const std::string before = playerState();
+        EXPECT_EQ(printedBy({middleOf(box)}), "");
+        EXPECT_EQ(loop_win, 0);
+        loop_win = 1;
+        EXPECT_EQ(playerState(), before);
+    }
+    loop_win = 0;
+    EXPECT_EQ(printedBy({middleOf(kLoadButtonBox)}), printed) << "loading again: the same slots";
 }
 
 TEST_F(PresetScreenTest, ReadOnlyPresetsStayAndAFailedSaveSaysWhyWithTheKeyboardOpen)
