@@ -90,12 +90,12 @@ bool mixerDecodesExactly(const WavFormat& format, int mixerRate)
 SoundRoute routeWav(const WavFormat& format, int mixerRate)
 {
     if (!plausible(format))
-        return SoundRoute::Refused;
+        return kRefused;
     if (!mixerDecodesExactly(format, mixerRate))
-        return SoundRoute::Decoder;
+        return kDecoder;
     if (int64_t{format.dataBytes / format.blockAlign} > maxFrames(format.rate))
-        return SoundRoute::Refused;
-    return SoundRoute::MixerLoader;
+        return kRefused;
+    return kMixerLoader;
 }
 
 void readFmt(const uint8_t* fmt, WavFormat* format)
@@ -373,7 +373,7 @@ SoundRoute routeSound(SDL_RWops* stream, int mixerRate)
     uint8_t riff[kRiffHeaderBytes];
     if (length < kRiffHeaderBytes || !readAt(stream, 0, riff, kRiffHeaderBytes) ||
         memcmp(riff, "RIFF", 4) != 0 || memcmp(riff + 8, "WAVE", 4) != 0)
-        return SoundRoute::Decoder;
+        return kDecoder;
 
     WavFormat format;
     bool haveFmt = false;
@@ -381,21 +381,21 @@ SoundRoute routeSound(SDL_RWops* stream, int mixerRate)
     {
         uint8_t chunk[kChunkHeaderBytes];
         if (!readAt(stream, at, chunk, kChunkHeaderBytes))
-            return SoundRoute::Refused;
+            return kRefused;
         const uint32_t size = le32(chunk + 4);
         const long body = at + kChunkHeaderBytes;
         if (size > static_cast<unsigned long>(length - body))
-            return SoundRoute::Refused;
+            return kRefused;
         if (memcmp(chunk, "data", 4) == 0)
         {
             format.dataBytes = size;
-            return haveFmt ? routeWav(format, mixerRate) : SoundRoute::Refused;
+            return haveFmt ? routeWav(format, mixerRate) : kRefused;
         }
         if (memcmp(chunk, "fmt ", 4) == 0)
         {
             uint8_t fmt[kMinFmtBytes];
             if (haveFmt || size < kMinFmtBytes || !readAt(stream, body, fmt, kMinFmtBytes))
-                return SoundRoute::Refused;
+                return kRefused;
             readFmt(fmt, &format);
             format.first = at == kRiffHeaderBytes;
             haveFmt = true;
@@ -403,7 +403,7 @@ SoundRoute routeSound(SDL_RWops* stream, int mixerRate)
         format.evenChunks = format.evenChunks && size % 2 == 0;
         at = body + size + size % 2;
     }
-    return SoundRoute::Refused; // no sample data
+    return kRefused; // no sample data
 }
 
 void mixDown(const float* in, int inChannels, long frames, float* out, int outChannels)
@@ -445,13 +445,12 @@ Mix_Chunk* decodeSound(const char* path)
     if (!stream)
         return nullptr;
     const SoundRoute route = routeSound(stream, rate);
-    if (route == SoundRoute::MixerLoader)
+    if (route == kMixerLoader)
     {
         SDL_RWseek(stream, 0, RW_SEEK_SET);
         return Mix_LoadWAV_RW(stream, 1);
     }
-    Mix_Chunk* chunk =
-        route == SoundRoute::Decoder ? decodeWithSndfile(stream, rate, channels) : nullptr;
+    Mix_Chunk* chunk = route == kDecoder ? decodeWithSndfile(stream, rate, channels) : nullptr;
     SDL_RWclose(stream);
     return chunk;
 }

@@ -18,11 +18,11 @@ constexpr int kMaxSourceRate = 384000;
 constexpr int kMaxSourceChannels = 8;
 
 // Which loader takes a file.
-enum class SoundRoute
+enum SoundRoute
 {
-    MixerLoader, // a plain PCM WAV at the mixer's rate, which the mixer's loader reads as it is
-    Decoder,     // anything else: libsndfile decides whether it can read it
-    Refused,     // a WAV whose header is broken or asks for too much
+    kMixerLoader, // a plain PCM WAV at the mixer's rate, which the mixer's loader reads as it is
+    kDecoder,     // anything else: libsndfile decides whether it can read it
+    kRefused,     // a WAV whose header is broken or asks for too much
 };
 
 // Reads the header of the stream (leaving its position anywhere) and picks the loader.
