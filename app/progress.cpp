@@ -73,6 +73,7 @@ void readPendingEvents()
 void watchLongWork()
 {
     decodeWatcher = watchWork;
+    quitDuringWork = false;
     frameShown();
 }
 

@@ -15,7 +15,8 @@ extern bool quitDuringWork;
 // When the last frame or progress box was shown, in SDL ticks.
 extern Uint32 shownAt;
 
-// Makes the decoder report to watchLongWork; the time counts from now.
+// Makes the decoder report to watchWork, with no quit request yet; the time counts
+// from now.
 void watchLongWork();
 
 // The main loop showed a frame: long work, if any, is over.

@@ -14,3 +14,11 @@ double nowSeconds();
 
 // Prints one figure: "name: value unit".
 void report(const std::string& name, double value, const char* unit);
+
+// Starts the program inside this process in a fresh copy of the stage, which becomes
+// the working folder, with the given drivers; "disk" audio is written into the copy
+// as fast as it is mixed. Returns the copy.
+std::string enterStage(const char* videoDriver, const char* audioDriver = "dummy");
+
+// Shuts the program down, returns to the benchmark's own folder and removes the copy.
+void leaveStage(const std::string& stage);

@@ -62,31 +62,10 @@ void scanAndSort()
     scanFolderOf(50000, 3);
 }
 
-// The program started headless in a stage copy, on screen 1.
-std::string startBrowser()
-{
-    const std::string stage = makeStageCopy();
-    if (chdir(stage.c_str()) != 0)
-        return stage;
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    startUp();
-    switchScreen(kSampleBrowser);
-    return stage;
-}
-
-void stopBrowser(const std::string& home, const std::string& stage)
-{
-    shutDown();
-    if (chdir(home.c_str()) == 0)
-        removeTree(stage);
-}
-
 // A full list, a name on every row, all eight slots marked, the bar over a row.
 void browserFrame()
 {
-    const std::string home = currentDir();
-    const std::string stage = startBrowser();
+    const std::string stage = enterStage("dummy");
     for (int i = 0; i < 40; ++i)
         writeFile("kits/breakbeat_" + std::to_string(i) + "_170bpm.wav", "");
     switchScreen(kSampleBrowser);
@@ -103,14 +82,13 @@ void browserFrame()
     report("one frame of screen 1", (nowSeconds() - start) / kFrames * 1e6, "us");
     for (uint8_t& flag : asignados)
         flag = 0;
-    stopBrowser(home, stage);
+    leaveStage(stage);
 }
 
 // A thousand presses on a long sound, one frame after every ten.
 void manyPreviews()
 {
-    const std::string home = currentDir();
-    const std::string stage = startBrowser();
+    const std::string stage = enterStage("dummy");
     writeWav16("kits/long.wav", constantStereo(22050 * 5, 1000), 2);
     switchScreen(kSampleBrowser);
     int32_t row = 0;
@@ -129,7 +107,7 @@ void manyPreviews()
     report("live previews after 1000 presses", preview.sound ? 1.0 : 0.0, "chunks");
     report("heap growth after 1000 presses",
            static_cast<double>(mallinfo2().uordblks - before) / 1024.0, "KiB");
-    stopBrowser(home, stage);
+    leaveStage(stage);
 }
 
 const bool registered = registerBench("catalogue scan and sort", scanAndSort) &&

@@ -38,40 +38,21 @@ constexpr int kHearingTimeoutMs = 1000;
 constexpr int32_t kLitFrames = 1 << 30; // a flash that outlasts every run: it counts frames
 
 // The program inside this process, in a stage copy, on the demo preset.
-struct InProcess
+std::string enterDemo(const char* videoDriver)
 {
-    std::string home, stage;
-
-    explicit InProcess(const char* videoDriver)
-    {
-        char cwd[4096];
-        home = getcwd(cwd, sizeof cwd) ? cwd : ".";
-        stage = makeStageCopy();
-        if (chdir(stage.c_str()) != 0)
-            abort();
-        setenv("SDL_VIDEODRIVER", videoDriver, 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        startUp();
-        snprintf(nombre_archivo, sizeof nombre_archivo, "demo.trp");
-        fflush(stdout);
-        const int out = dup(1);
-        if (!freopen("/dev/null", "w", stdout)) // the slot paths a load prints
-            abort();
-        loadPreset();
-        fflush(stdout);
-        dup2(out, 1);
-        close(out);
-        loop_win = 0;
-    }
-
-    ~InProcess()
-    {
-        shutDown();
-        if (chdir(home.c_str()) != 0)
-            abort();
-        removeTree(stage);
-    }
-};
+    const std::string stage = enterStage(videoDriver);
+    snprintf(nombre_archivo, sizeof nombre_archivo, "demo.trp");
+    fflush(stdout);
+    const int out = dup(1);
+    if (!freopen("/dev/null", "w", stdout)) // the slot paths a load prints
+        abort();
+    loadPreset();
+    fflush(stdout);
+    dup2(out, 1);
+    close(out);
+    loop_win = 0;
+    return stage;
+}
 
 // Pad 3 lit for the whole run: its counter tells how many frames were drawn.
 void startCountingFrames()
@@ -88,11 +69,12 @@ int32_t framesCounted()
 // The callgrind run: only the frames of one screen, drawn on the dummy driver.
 void drawFramesForCallgrind(int32_t screenMode)
 {
-    InProcess program("dummy");
+    const std::string stage = enterDemo("dummy");
     switchScreen(screenMode);
     startCountingFrames();
     for (int i = 0; i < kCallgrindFrames; ++i)
         frame();
+    leaveStage(stage);
 }
 
 // Instructions in frame() per frame, from a callgrind run of this program.
@@ -256,18 +238,17 @@ void enlargedFrames()
 {
     XServer server = startXvfb("1280x960x24");
     setenv("DISPLAY", server.display.c_str(), 1);
-    {
-        InProcess program("x11");
-        report("time per frame shown, every one changing, sample pads, 960x720 window",
-               changingFrameUs(), "us");
-    }
+    const std::string stage = enterDemo("x11");
+    report("time per frame shown, every one changing, sample pads, 960x720 window",
+           changingFrameUs(), "us");
+    leaveStage(stage);
     stopXvfb(server);
 }
 
 void inProcessUnderX(const XServer& server)
 {
     setenv("DISPLAY", server.display.c_str(), 1);
-    InProcess program("x11");
+    const std::string stage = enterDemo("x11");
     for (int32_t s = kPresetScreen; s <= kLoopPads; ++s)
     {
         switchScreen(s);
@@ -281,6 +262,7 @@ void inProcessUnderX(const XServer& server)
     }
     report("time per frame shown, every one changing, sample pads", changingFrameUs(), "us");
     pressToSound(server);
+    leaveStage(stage);
 }
 
 void frameBench()

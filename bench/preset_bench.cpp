@@ -65,22 +65,13 @@ void saveFromKeyboard()
 
 void presetBench()
 {
-    const std::string dir = makeStageCopy();
-    char home[4096];
-    if (!getcwd(home, sizeof home) || chdir(dir.c_str()) != 0)
-        return;
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    startUp();
+    const std::string stage = enterStage("dummy");
 
     report("load demo preset (eight decodes)", meanMs(kLoads, loadDemo), "ms");
     report("write preset file (temporary, fsync, rename)", meanMs(kSaves, writeOnly), "ms");
     report("save from the keyboard (write and rescan)", meanMs(kSaves, saveFromKeyboard), "ms");
 
-    shutDown();
-    if (chdir(home) != 0)
-        return;
-    removeTree(dir);
+    leaveStage(stage);
 }
 
 constexpr int kPreviewRate = 44100;
@@ -151,13 +142,7 @@ void pressLoad()
 
 void longFilesBench()
 {
-    const std::string dir = makeStageCopy();
-    char home[4096];
-    if (!getcwd(home, sizeof home) || chdir(dir.c_str()) != 0)
-        return;
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    startUp();
+    const std::string stage = enterStage("dummy");
     writeWav16("kits/long.wav", constantStereo(kPreviewRate * kLongSeconds, 1000), 2, kPreviewRate);
 
     const double before = residentMb();
@@ -191,10 +176,7 @@ void longFilesBench()
     report("Escape during that load to its end (the main loop then ends)",
            (nowSeconds() - escapePushed) * 1000, "ms");
 
-    shutDown();
-    if (chdir(home) != 0)
-        return;
-    removeTree(dir);
+    leaveStage(stage);
 }
 
 const bool registered =

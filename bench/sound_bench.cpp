@@ -8,14 +8,12 @@
 #include "sound/pads.h"
 #include "sound/slots.h"
 #include "tests/support/mixtap.h"
-#include "tests/support/stage.h"
 #include "tests/support/wav.h"
 
 #include <SDL/SDL_mixer.h>
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <cstdlib>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -25,34 +23,6 @@ namespace
 constexpr int kTapFrames = 22050 * 120;
 constexpr int kFramesTimed = 2000;
 constexpr size_t kTimed = 1 << 16; // callback durations kept per kind
-
-// The program started in a copy of the stage, with the disk driver running fast.
-struct Program
-{
-    std::string home, stage;
-
-    Program()
-    {
-        char cwd[4096];
-        home = getcwd(cwd, sizeof cwd) ? cwd : ".";
-        stage = makeStageCopy();
-        if (chdir(stage.c_str()) != 0)
-            abort();
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", (stage + "/audio.raw").c_str(), 1);
-        setenv("SDL_DISKAUDIODELAY", "1", 1);
-        startUp();
-    }
-
-    ~Program()
-    {
-        shutDown();
-        if (chdir(home.c_str()) != 0)
-            abort();
-        removeTree(stage);
-    }
-};
 
 // Durations in microseconds, in room made beforehand so the audio thread allocates
 // nothing.
@@ -181,10 +151,11 @@ void padFrames()
 
 void soundBench()
 {
-    Program program;
+    const std::string stage = enterStage("dummy", "disk");
     for (const LoopSetRun& run : kLoopSetRuns)
         loopSets(run);
     padFrames();
+    leaveStage(stage);
 }
 
 const bool registered = registerBench("sound", soundBench);
