@@ -11,11 +11,18 @@
 
 #include <SDL/SDL_mixer.h>
 #include <algorithm>
-#include <string>
 #include <sys/stat.h>
 
 namespace
 {
+int playing()
+{
+    SDL_LockAudio();
+    const int channels = Mix_Playing(-1);
+    SDL_UnlockAudio();
+    return channels;
+}
+
 class PreviewTest : public ProgramTest
 {
   protected:
@@ -25,70 +32,38 @@ class PreviewTest : public ProgramTest
         keyDown(SDLK_1);
     }
 
-    // Lists kits/ again and presses the row that shows name.
-    void pressEntry(const std::string& name)
+    // Lists the folder of the tab again and presses the row that shows name, or an
+    // empty row if none does.
+    void pressEntry(const std::string& name, Box tab = kKitsTabBox)
     {
-        pressIn(kKitsTabBox);
-        for (int32_t i = 0; i < cantidad; ++i)
-            if (name == catalogueEntry(i))
-            {
-                ct_lista = i;
-                pressIn(listRow(0));
-                return;
-            }
-        ADD_FAILURE() << name << " is not listed";
+        pressIn(tab);
+        for (ct_lista = 0; ct_lista < cantidad && name != catalogueEntry(ct_lista); ++ct_lista)
+            ;
+        pressIn(listRow(0));
     }
 
-    // Samples of the capture's left channel that hold level.
-    size_t heard(int16_t level)
+    // Waits until no channel plays, then shuts down; the capture's left channel.
+    std::vector<int16_t> heard()
     {
-        const std::vector<int16_t> left = leftChannel(readCapture(audioFile));
-        return size_t(
-            std::count_if(left.begin(), left.end(), [&](int16_t v) { return heardAs(v, level); }));
+        for (int k = 0; k < 300 && playing(); ++k)
+            waitMs(10);
+        waitMs(kPlayOutMs);
+        stopProgram();
+        return leftChannel(readCapture(audioFile));
     }
 };
-
-bool channelBusy(int channel)
-{
-    SDL_LockAudio();
-    const bool busy = Mix_Playing(channel);
-    SDL_UnlockAudio();
-    return busy;
-}
-
-// Channels playing a sound that no slot holds: the previews.
-std::vector<int> previewChannels()
-{
-    std::vector<int> channels;
-    SDL_LockAudio();
-    for (int channel = 0; channel < kSlotCount; ++channel)
-        if (Mix_Playing(channel) && std::find(std::begin(samples), std::end(samples),
-                                              Mix_GetChunk(channel)) == std::end(samples))
-            channels.push_back(channel);
-    SDL_UnlockAudio();
-    return channels;
-}
-
-void waitForSilence(int channel = -1)
-{
-    for (int k = 0; k < 200 && channelBusy(channel); ++k)
-        waitMs(10);
-}
-
-void writeTone(const std::string& path, int frames, int16_t level)
-{
-    writeWav16(path, constantStereo(frames, level), 2);
-}
 } // namespace
 
+// A 24-bit 48 kHz loop is decoded and resampled as every sound is: previewed, and
+// assigned and played from its slot, it is heard for exactly its second.
 TEST_F(PreviewTest, APreviewIsHeardWholeAndFreedOnlyOnceItsChannelIsDone)
 {
-    writeTone("kits/tone.wav", 4000, 1234);
-    pressEntry("tone.wav");
+    writeWav("loops/loop48.wav", {48000, 2, kS24, kPlain}, std::vector<double>(2 * 48000, 0.25));
+    pressEntry("loop48.wav", kLoopsTabBox);
     ASSERT_NE(preview.sound, nullptr);
     // Each frame runs under the audio lock, so the channel cannot end between the look
     // at it and the frame's own.
-    for (bool busy = true; busy;)
+    for (bool busy = true; busy; waitMs(5))
     {
         SDL_LockAudio();
         busy = preview.sound && Mix_Playing(preview.channel);
@@ -96,55 +71,59 @@ TEST_F(PreviewTest, APreviewIsHeardWholeAndFreedOnlyOnceItsChannelIsDone)
         const bool kept = preview.sound;
         SDL_UnlockAudio();
         ASSERT_EQ(kept, busy) << (busy ? "freed while it plays" : "kept once done");
-        waitMs(5);
     }
-    waitMs(kPlayOutMs);
-    stopProgram();
-    EXPECT_EQ(heard(1234), 4000u);
+    pressIn(slotBand(4));
+    pressIn(kAssignBox);
+    ASSERT_NE(samples[4], nullptr);
+    Mix_PlayChannelTimed(4, samples[4], 0, -1);
+    std::vector<long> runs = {0}; // frames louder than half the loop's level, in runs
+    for (int16_t v : heard())
+        if (v > 4096)
+            ++runs.back();
+        else if (runs.back())
+            runs.push_back(0);
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_NEAR(runs[0], kTestRate, 1) << "previewed";
+    EXPECT_NEAR(runs[1], kTestRate, 1) << "played on its slot's channel";
 }
 
-TEST_F(PreviewTest, EntriesThatDoNotDecodeArePreviewedInSilence)
+TEST_F(PreviewTest, OnePreviewAtATimeAndASlotSoundTakingItsChannelIsNeverFreed)
 {
     writeFile("kits/notes.txt", "not a sound\n");
     writeFile("kits/empty.wav", "");
     mkdir("kits/sub", 0755);
-    for (const char* name : {".", "..", "empty.wav", "notes.txt", "sub"})
+    for (const char* name : {".", "..", "empty.wav", "notes.txt", "sub", "none: an empty row"})
         pressEntry(name);
-    ct_lista = cantidad; // an empty row
-    pressIn(listRow(0));
-    EXPECT_EQ(preview.sound, nullptr);
-    waitMs(100);
-    stopProgram();
-    const std::vector<int16_t> capture = readCapture(audioFile);
-    EXPECT_FALSE(capture.empty());
-    EXPECT_EQ(std::count(capture.begin(), capture.end(), 0), std::ptrdiff_t(capture.size()));
-}
+    EXPECT_EQ(preview.sound, nullptr) << "entries that do not decode are previewed in silence";
+    EXPECT_EQ(playing(), 0);
 
-TEST_F(PreviewTest, TenPreviewsOfALongFileHoldOneSoundThatAPresetLoadStops)
-{
-    writeTone("kits/slot.wav", 3000, 500);
-    writeTone("kits/long.wav", 22050 * 20, 700);
+    writeWav16("kits/slot.wav", constantStereo(3000, 500), 2);
+    writeWav16("kits/long.wav", constantStereo(22050 * 20, 700), 2);
     pressEntry("slot.wav");
-    waitForSilence();
+    while (playing())
+        waitMs(10);
     pressIn(kAssignBox); // into slot 0
     ASSERT_NE(samples[0], nullptr);
     for (int k = 0; k < 10; ++k)
         pressEntry("long.wav");
-    EXPECT_EQ(previewChannels(), std::vector<int>{0}) << "each preview stops the one before";
+    EXPECT_EQ(playing(), 1) << "each preview stops the one before";
+    EXPECT_EQ(preview.channel, 0);
 
     Mix_PlayChannelTimed(0, samples[0], 0, -1); // pad 1 takes channel 0 from the preview
     frame();
+    EXPECT_EQ(preview.sound, nullptr);
     EXPECT_EQ(Mix_GetChunk(0), samples[0]);
-    waitForSilence();
+    while (playing())
+        waitMs(10);
     pressEntry("long.wav");
-    EXPECT_EQ(previewChannels().size(), 1u);
     keyDown(SDLK_0);
     pressIn(listRow(2)); // demo.trp
     testing::internal::CaptureStdout();
     pressIn(kLoadButtonBox);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(previewChannels(), std::vector<int>{}) << "the load put the player at rest";
-    waitMs(kPlayOutMs);
-    stopProgram();
-    EXPECT_EQ(heard(500), 2u * 3000) << "the slot sound, once as preview, once from its pad";
+    EXPECT_EQ(playing(), 0) << "the load put the player at rest";
+    const std::vector<int16_t> left = heard();
+    EXPECT_EQ(std::count_if(left.begin(), left.end(), [](int16_t v) { return heardAs(v, 500); }),
+              2 * 3000)
+        << "the slot sound, once as preview, once from its pad";
 }
