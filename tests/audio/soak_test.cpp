@@ -231,10 +231,10 @@ std::set<std::string> entries(const char* folder)
     return names;
 }
 
-long fromEnvironment(const char* name, long fallback)
+unsigned long long fromEnvironment(const char* name, unsigned long long fallback)
 {
     const char* text = getenv(name);
-    return text && *text ? long(strtoull(text, nullptr, 0)) : fallback;
+    return text && *text ? strtoull(text, nullptr, 0) : fallback;
 }
 } // namespace
 
@@ -242,9 +242,9 @@ using SoakTest = ProgramTest;
 
 TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
 {
-    const long seed = fromEnvironment("PADBOX_SOAK_SEED", 20240611);
-    const long total = fromEnvironment("PADBOX_SOAK_EVENTS", kDefaultEvents);
-    printf("soak seed %ld; again with PADBOX_SOAK_SEED=%ld PADBOX_SOAK_EVENTS=%ld\n", seed, seed,
+    const unsigned long long seed = fromEnvironment("PADBOX_SOAK_SEED", 20240611);
+    const long total = long(fromEnvironment("PADBOX_SOAK_EVENTS", kDefaultEvents));
+    printf("soak seed %llu; again with PADBOX_SOAK_SEED=%llu PADBOX_SOAK_EVENTS=%ld\n", seed, seed,
            total);
     fflush(stdout);
     addJunk();

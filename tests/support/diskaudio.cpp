@@ -1,6 +1,7 @@
 #include "tests/support/diskaudio.h"
 
 #include "sound/mixer.h"
+#include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
 
@@ -45,16 +46,10 @@ void playMarks(void*, Uint8* stream, int len)
 // passes more so that every mark has left the library's converter, into file.
 [[noreturn]] void recordMarks(const std::string& file)
 {
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "0", 1);
-    SDL_AudioSpec want = {}, got;
-    want.freq = kTestRate;
-    want.format = kMixerFormat;
-    want.channels = kStereo;
-    want.samples = kMixerBuffer;
-    want.callback = playMarks;
-    if (SDL_Init(SDL_INIT_AUDIO) < 0 || SDL_OpenAudio(&want, &got) < 0)
+    useHeadlessDrivers(file, 0);
+    SDL_AudioSpec got;
+    SDL_AudioSpec spec = {kTestRate, kMixerFormat, kStereo, 0, kMixerBuffer, 0, 0, playMarks, {}};
+    if (SDL_Init(SDL_INIT_AUDIO) < 0 || SDL_OpenAudio(&spec, &got) < 0)
         _exit(1);
     SDL_PauseAudio(0);
     const long enough = kFirstMark + kMarks * kMarkSpacing + 4 * kMixerBuffer;
