@@ -201,14 +201,13 @@ void addJunk()
         writeWav(folder + "line\nbreak.wav\r", {kTestRate, 2, kS16, kPlain}, tone);
     }
     writeWav("loops/tiny loop.wav", {kTestRate, 2, kS16, kPlain}, std::vector<double>(600, 0.3));
-    writeWav("loops/long 48k loop.wav", {48000, 2, kS16, kPlain},
-             sineFrames(4 * 48000, 2, 330.0, 0.4, 48000));
-    writeWav("loops/longer 44k loop.wav", {44100, 2, kS16, kPlain},
-             sineFrames(5 * 44100, 2, 330.0, 0.4, 44100));
+    for (int rate : {44100, 48000})
+        writeWav("loops/long " + std::to_string(rate) + ".wav", {rate, 2, kS16, kPlain},
+                 sineFrames(5 * rate, 2, 330.0, 0.4, rate));
     for (const char* path : kReadOnlyPresets)
     {
-        writeFile(path, "h\nkits/pipe.wav\n/dev/stdin\n\n\nloops/pipe.wav\n\n\nloops/longer 44k "
-                        "loop.wav\n");
+        writeFile(path,
+                  "h\nkits/pipe.wav\n/dev/stdin\n\n\nloops/pipe.wav\n\n\nloops/long 44100.wav\n");
         chmod(path, 0444);
     }
     std::filesystem::create_directory("presets/Sub folder");
@@ -216,7 +215,7 @@ void addJunk()
     writeFile("presets/Binary.trp", std::string("\0\xff\x01\n\n\x80junk\r\n\0", 14));
     writeFile("presets/Short loops.trp",
               "h\nkits/mono 8.wav\nkits/odd 44k.wav\n\n\nloops/tiny loop.wav\nloops/one "
-              "frame.wav\nloops/odd 44k.wav\nloops/long 48k loop.wav\n");
+              "frame.wav\nloops/odd 44k.wav\nloops/long 48000.wav\n");
     writeFile("presets/Junk paths.trp",
               "h\r\nkits/x.wav\r\n\r\nkits/truncated.wav\r\nkits/sub folder\r\n" +
                   std::string(300, 'k') +

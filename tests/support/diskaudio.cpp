@@ -60,25 +60,18 @@ void playMarks(void*, Uint8* stream, int len)
     _exit(marksFed < enough ? 1 : 0);
 }
 
-// Frame of the largest left sample of each run of frames above half the marks' level;
-// each must carry the right channel's half level too, or the file is not 16-bit stereo.
+// The frame of each mark: a peak of the left channel above half the marks' level. Each
+// must carry the right channel's half level too, or the file is not 16-bit stereo.
 std::vector<long> markPeaks(const std::string& bytes)
 {
     std::vector<int16_t> samples(bytes.size() / sizeof(int16_t));
     std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(int16_t));
     std::vector<long> peaks;
-    bool inMark = false;
-    for (size_t frame = 0; kStereo * frame + 1 < samples.size(); ++frame)
+    for (size_t frame = 1; kStereo * (frame + 1) < samples.size(); ++frame)
     {
-        const int16_t left = samples[kStereo * frame];
-        const bool above = left > kMarkLevel / 2;
-        if (above && (!inMark || left > samples[kStereo * size_t(peaks.back())]))
-        {
-            if (!inMark)
-                peaks.push_back(0);
-            peaks.back() = long(frame);
-        }
-        inMark = above;
+        const int16_t* at = &samples[kStereo * frame];
+        if (at[0] > kMarkLevel / 2 && at[0] >= at[-kStereo] && at[0] > at[kStereo])
+            peaks.push_back(long(frame));
     }
     for (long peak : peaks)
         if (std::abs(samples[kStereo * size_t(peak) + 1] + kMarkLevel / 2) > kMarkLevel / 50)

@@ -108,37 +108,26 @@ std::vector<int16_t> tappedStream()
                                 tap.begin() + std::min<int64_t>(tapped * kStereo, tap.size()));
 }
 
-std::vector<int64_t> loopStarts(const std::vector<int16_t>& left, int slot)
-{
-    std::vector<int64_t> starts;
-    for (size_t i = 0; i < left.size(); ++i)
-        if ((left[i] >> (slot - kFirstLoopSlot)) & 1)
-            starts.push_back(int64_t(i));
-    return starts;
-}
-
 namespace
 {
 // Gives the loop's slot an edge-marked sound of `frames` frames (the slot's level, its
-// first and last frames marked in the left channel by bits slot - 4 and slot), or
-// presses its pad, once `frame` frames are mixed; keeps the action as heard.
-int64_t giveLoopSound(std::vector<LoopAction>* script, int loop, int frames, int64_t frame)
+// first and last frames marked in the left channel by bits slot - 4 and slot) or,
+// with no frames, presses its pad, once `frame` frames are mixed; keeps the action as
+// heard and returns its frame.
+int64_t act(std::vector<LoopAction>* script, int loop, int64_t frame, int frames = 0)
 {
     const int slot = kFirstLoopSlot + loop;
     const std::string path =
         "loops/edge" + std::to_string(slot) + "_" + std::to_string(frames) + ".wav";
     std::vector<int16_t> sound = constantStereo(frames, int16_t(1 << (kLevelShift + slot)));
-    sound.front() |= int16_t(1 << loop);
-    sound[sound.size() - kStereo] |= int16_t(1 << slot);
-    writeWav16(path, sound, kStereo);
-    script->push_back(
-        {atFrame(frame, [&] { assignSlot(slot, path.c_str(), "edge"); }), loop, sound});
-    return script->back().frame;
-}
-
-int64_t pressLoop(std::vector<LoopAction>* script, int loop, int64_t frame)
-{
-    script->push_back({atFrame(frame, [loop] { toggleLoop(loop); }), loop, {}});
+    if (frames)
+    {
+        sound.front() |= int16_t(1 << loop);
+        sound[sound.size() - kStereo] |= int16_t(1 << slot);
+        writeWav16(path, sound, kStereo);
+    }
+    const auto action = [&] { frames ? assignSlot(slot, path.c_str(), "edge") : toggleLoop(loop); };
+    script->push_back({atFrame(frame, action), loop, sound});
     return script->back().frame;
 }
 } // namespace
@@ -152,23 +141,22 @@ std::vector<LoopAction> playLoopSets(std::vector<int> lengths, int64_t phaseFram
     std::vector<LoopAction> script;
     int64_t t = mixPosition();
     for (int i = 0; i < kLoopCount; ++i)
-        t = giveLoopSound(&script, i, lengths[size_t(i)], t);
+        t = act(&script, i, t, lengths[size_t(i)]);
     const int longest = *std::max_element(lengths.begin(), lengths.end());
     for (int set = 2; set <= kLoopCount; ++set)
         for (int control = 0; control < set; ++control)
         {
-            t = pressLoop(&script, control, t + longest);
+            t = act(&script, control, t + longest);
             for (int i = 0; i < set; ++i)
                 if (i != control)
-                    t = pressLoop(&script, i, t + 2 * lengths[size_t(control)] + 333);
+                    t = act(&script, i, t + 2 * lengths[size_t(control)] + 333);
             const int given = set == 3 ? (control + 1) % set : control;
             if (set > 2)
-                t = giveLoopSound(&script, given, lengths[size_t(given)] += kLonger,
-                                  t + phaseFrames);
-            t = pressLoop(&script, control, t + phaseFrames);
+                t = act(&script, given, t + phaseFrames, lengths[size_t(given)] += kLonger);
+            t = act(&script, control, t + phaseFrames);
             for (int i = 0; i < set; ++i)
                 if (i != control)
-                    t = pressLoop(&script, i, t + 3 * longest + 77);
+                    t = act(&script, i, t + 3 * longest + 77);
         }
     return script;
 }

@@ -56,9 +56,6 @@ int64_t atFrame(int64_t frame, Action action)
     return at;
 }
 
-// Frames where the slot's edge-marked loop starts in a mixed left channel.
-std::vector<int64_t> loopStarts(const std::vector<int16_t>& left, int slot);
-
 // A main-thread action on loop 0-3, heard from `frame` on: a press of its pad or,
 // with a sound, its slot given that sound.
 struct LoopAction
