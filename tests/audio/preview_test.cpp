@@ -1,8 +1,10 @@
-// Previews on the sample browser heard through the mixer's audio thread, and the
-// release of their sounds once their channel is done with them.
+// Previews on the sample browser heard through the mixer's audio thread, the release
+// of their sounds once their channel is done with them, and a preset load that stops
+// them and the loops.
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
+#include "sound/loops.h"
 #include "sound/preview.h"
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
@@ -82,7 +84,7 @@ TEST_F(PreviewTest, APreviewIsHeardWholeAndFreedOnlyOnceItsChannelIsDone)
     EXPECT_NEAR(runs[0], kTestRate, 1);
 }
 
-TEST_F(PreviewTest, OnePreviewAtATimeAndASlotSoundTakingItsChannelIsNeverFreed)
+TEST_F(PreviewTest, OnePreviewAtATimeASlotSoundTakingItsChannelIsNeverFreedAndALoadStopsAll)
 {
     writeFile("kits/notes.txt", "not a sound\n");
     writeFile("kits/empty.wav", "");
@@ -110,12 +112,18 @@ TEST_F(PreviewTest, OnePreviewAtATimeAndASlotSoundTakingItsChannelIsNeverFreed)
     EXPECT_EQ(Mix_GetChunk(0), samples[0]);
     while (playing())
         waitMs(10);
+    // A preset load with a preview playing and two loops on, one queued for the other's
+    // boundary: all stop, and none starts again with the sounds the preset brings.
+    assignSlot(4, "kits/long.wav", "long");
+    assignSlot(5, "kits/long.wav", "long");
+    toggleLoop(0);
+    toggleLoop(1);
     pressEntry("long.wav");
     keyDown(SDLK_0);
     pressIn(listRow(2)); // demo.trp
-    testing::internal::CaptureStdout();
     pressIn(kLoadButtonBox);
-    testing::internal::GetCapturedStdout();
+    ASSERT_STREQ(lista_samples[4], "loops/beat.wav");
+    waitMs(100);
     EXPECT_EQ(playing(), 0) << "the load put the player at rest";
     const std::vector<int16_t> left = heard();
     EXPECT_EQ(std::count_if(left.begin(), left.end(), [](int16_t v) { return heardAs(v, 500); }),
