@@ -1,12 +1,13 @@
-// Previews on the sample browser heard through the mixer's audio thread, the release
-// of their sounds once their channel is done with them, and a preset load that stops
-// them and the loops.
+// What the mixer plays, pass by pass as its audio thread mixed it with the program's
+// callbacks: the one-shot pads and the loop synchroniser, previews on the sample
+// browser and the release of their sounds, and a preset load that stops them all.
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
 #include "sound/loops.h"
 #include "sound/preview.h"
 #include "sound/slots.h"
+#include "tests/support/mixtap.h"
 #include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
@@ -25,18 +26,29 @@ int playing()
     return channels;
 }
 
-class PreviewTest : public ProgramTest
+void waitForSilence()
+{
+    while (playing())
+        waitMs(10);
+}
+
+// Mixes about eleven times faster than real time, so thousands of boundaries pass.
+class HeardTest : public ProgramTest
 {
   protected:
+    HeardTest()
+    {
+        diskDelayMs = 1;
+    }
     void SetUp() override
     {
         ProgramTest::SetUp();
+        startMixTap(kTestRate * 120);
         keyDown(SDLK_1);
     }
 
-    // Lists kits/ again and presses the row that shows name, or an
-    // empty row if none does.
-    void pressEntry(const std::string& name)
+    // Lists kits/ again and presses the row that shows name, or an empty row if none does.
+    static void pressEntry(const std::string& name)
     {
         pressIn(kKitsTabBox);
         for (ct_lista = 0; ct_lista < cantidad && name != catalogueEntry(ct_lista); ++ct_lista)
@@ -44,21 +56,64 @@ class PreviewTest : public ProgramTest
         pressIn(listRow(0));
     }
 
-    // Waits until no channel plays, then shuts down; the capture's left channel.
+    // Shuts down; the left channel of all that was mixed.
     std::vector<int16_t> heard()
     {
-        for (int k = 0; k < 300 && playing(); ++k)
-            waitMs(10);
-        waitMs(kPlayOutMs);
         stopProgram();
-        return leftChannel(readCapture(audioFile));
+        return leftChannel(tappedStream());
     }
 };
 } // namespace
 
+TEST_F(HeardTest, OneShotPadsPlayTheirSlotOnTheirOwnChannel)
+{
+    constexpr int kShot = 3000, kControl = 5000;
+    for (int slot = 0; slot < kSlotCount; ++slot)
+    {
+        const std::string path = "kits/marked" + std::to_string(slot) + ".wav";
+        writeMarkedSound(path, slot, slot == 5 ? kControl : kShot);
+        assignSlot(slot, path.c_str(), "marked");
+    }
+    keyDown(SDLK_2);
+    const int64_t loopOn = atFrame(1000, [] { toggleLoop(1); });
+    const int64_t first = atFrame(loopOn + 2000, [] { pressIn(kPadBoxes[0]); });
+    const int64_t second = atFrame(first + 500, [] { pressIn(kPadBoxes[1]); });
+    const int64_t again = atFrame(second + 1000, [] { pressIn(kPadBoxes[1]); });
+    waitForFrame(again + kShot + 2 * kControl);
+    const std::vector<int16_t> left = heard();
+
+    // Pad 0 plays once, whole, whatever pad 1 does; a second press starts pad 1 again.
+    EXPECT_EQ(soundSpans(left, 0), (Spans{{first + kMarkFrames, first + kShot}}));
+    EXPECT_EQ(soundSpans(left, 1),
+              (Spans{{second + kMarkFrames, again}, {again + kMarkFrames, again + kShot}}));
+    for (int slot : {2, 3, 4, 6, 7})
+        EXPECT_TRUE(soundSpans(left, slot).empty()) << slot;
+    // The ends of the one-shots neither stop nor restart the loop.
+    const Spans loop = soundSpans(left, 5);
+    for (size_t k = 1; k < loop.size(); ++k)
+        EXPECT_EQ(loop[k].first - loop[k - 1].first, kControl) << k;
+    EXPECT_GE(loop.back().first + kControl, int64_t(left.size()));
+}
+
+TEST_F(HeardTest, EveryLoopStartsOnTheFrameOfItsBoundaryAsTheRulesSay)
+{
+    std::vector<LoopAction> script;
+    for (const LoopSetRun& run : kLoopSetRuns)
+    {
+        const std::vector<LoopAction> played = playLoopSets(run.lengths, run.phaseFrames);
+        script.insert(script.end(), played.begin(), played.end());
+    }
+    heard();
+    const std::vector<int16_t> stream = tappedStream();
+    const std::vector<int64_t> wrong =
+        differingFrames(stream, idealLoopStream(script, int64_t(stream.size() / 2)));
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " frames differ, the first " << wrong.front();
+    EXPECT_EQ(audioThreadAllocations(), 0) << "the callbacks allocate nothing";
+}
+
 // A 48 kHz loop is decoded and resampled as every sound is: it is heard for
 // exactly its second.
-TEST_F(PreviewTest, APreviewIsHeardWholeAndFreedOnlyOnceItsChannelIsDone)
+TEST_F(HeardTest, APreviewIsHeardWholeAndFreedOnlyOnceItsChannelIsDone)
 {
     writeWav("kits/loop48.wav", {48000, 2, kS16, kPlain}, std::vector<double>(2 * 48000, 0.25));
     pressEntry("loop48.wav");
@@ -84,7 +139,7 @@ TEST_F(PreviewTest, APreviewIsHeardWholeAndFreedOnlyOnceItsChannelIsDone)
     EXPECT_NEAR(runs[0], kTestRate, 1);
 }
 
-TEST_F(PreviewTest, OnePreviewAtATimeASlotSoundTakingItsChannelIsNeverFreedAndALoadStopsAll)
+TEST_F(HeardTest, OnePreviewAtATimeASlotSoundTakingItsChannelIsNeverFreedAndALoadStopsAll)
 {
     writeFile("kits/notes.txt", "not a sound\n");
     writeFile("kits/empty.wav", "");
@@ -97,8 +152,7 @@ TEST_F(PreviewTest, OnePreviewAtATimeASlotSoundTakingItsChannelIsNeverFreedAndAL
     writeWav16("kits/slot.wav", constantStereo(3000, 500), 2);
     writeWav16("kits/long.wav", constantStereo(22050 * 20, 700), 2);
     pressEntry("slot.wav");
-    while (playing())
-        waitMs(10);
+    waitForSilence();
     pressIn(kAssignBox); // into slot 0
     ASSERT_NE(samples[0], nullptr);
     for (int k = 0; k < 10; ++k)
@@ -110,8 +164,7 @@ TEST_F(PreviewTest, OnePreviewAtATimeASlotSoundTakingItsChannelIsNeverFreedAndAL
     frame();
     EXPECT_EQ(preview.sound, nullptr);
     EXPECT_EQ(Mix_GetChunk(0), samples[0]);
-    while (playing())
-        waitMs(10);
+    waitForSilence();
     // A preset load with a preview playing and two loops on, one queued for the other's
     // boundary: all stop, and none starts again with the sounds the preset brings.
     assignSlot(4, "kits/long.wav", "long");
@@ -126,7 +179,6 @@ TEST_F(PreviewTest, OnePreviewAtATimeASlotSoundTakingItsChannelIsNeverFreedAndAL
     waitMs(100);
     EXPECT_EQ(playing(), 0) << "the load put the player at rest";
     const std::vector<int16_t> left = heard();
-    EXPECT_EQ(std::count_if(left.begin(), left.end(), [](int16_t v) { return heardAs(v, 500); }),
-              2 * 3000)
+    EXPECT_EQ(std::count(left.begin(), left.end(), 500), 2 * 3000)
         << "the slot sound, once as preview, once from its pad";
 }
