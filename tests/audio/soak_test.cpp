@@ -86,7 +86,6 @@ struct Monkey
     void step()
     {
         const int roll = pick(0, 99);
-        SDL_Event event = {};
         if (roll < 35)
         {
             // Anywhere on the screen, and now and then far off it; sometimes motion alone.
@@ -101,9 +100,8 @@ struct Monkey
                 keyEvent(chance(70) ? SDL_KEYDOWN : SDL_KEYUP, SDLKey(SDLK_0 + pick(0, 3))));
         else if (roll < 52)
         {
-            event.type = SDL_JOYBUTTONDOWN;
-            event.jbutton.button = Uint8(pick(4, 5));
-            out.push_back(event);
+            out.push_back(keyEvent(SDL_JOYBUTTONDOWN)); // every other field zero
+            out.back().jbutton.button = Uint8(pick(4, 5));
         }
         else if (roll < 57)
         {

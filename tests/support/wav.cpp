@@ -12,70 +12,54 @@ namespace
 {
 constexpr uint16_t kTagPcm = 1, kTagFloat = 3, kTagExtensible = 0xfffe;
 constexpr int kBits[] = {8, 16, 24, 32, 32}; // in the order of WavEncoding
-// 0.3 % of a step of 16384, with room to spare.
-constexpr int kResampledTolerance = 64;
+constexpr int kResampledTolerance = 64;      // 0.3 % of a step of 16384, with room to spare
 
-// Appends v little-endian in `bytes` bytes.
-void put(std::string& out, uint32_t v, int bytes = 4)
+// v little-endian in `bytes` bytes.
+std::string le(uint32_t v, int bytes = 4)
 {
+    std::string out;
     for (int i = 0; i < bytes; ++i)
         out.push_back(char(v >> (8 * i)));
+    return out;
 }
 
-void putChunk(std::string& out, const char* id, const std::string& body)
+// A chunk with its id, size and body, and the pad byte after an odd-sized body.
+std::string chunk(const char* id, const std::string& body)
 {
-    out += id;
-    put(out, uint32_t(body.size()));
-    out += body;
-    if (body.size() % 2)
-        out.push_back('\0');
+    return id + le(uint32_t(body.size())) + body + std::string(body.size() % 2, '\0');
 }
 
 std::string fmtBody(const WavSpec& spec, int bits)
 {
     const uint16_t tag = spec.encoding == kFloat32 ? kTagFloat : kTagPcm;
-    const bool extensible = spec.layout == kExtensible;
-    const int blockAlign = spec.channels * bits / 8;
-    std::string body;
-    put(body, extensible ? kTagExtensible : tag, 2);
-    put(body, uint32_t(spec.channels), 2);
-    put(body, uint32_t(spec.rate));
-    put(body, uint32_t(spec.rate * blockAlign));
-    put(body, uint32_t(blockAlign), 2);
-    put(body, uint32_t(bits), 2);
-    if (extensible)
-    {
-        put(body, 22, 2); // extension size
-        put(body, uint32_t(bits), 2);
-        put(body, spec.channels == 1 ? 0x4 : (1u << spec.channels) - 1); // speaker mask
-        put(body, tag, 2); // the subformat GUID: tag, then the fixed WAVE suffix
-        body += std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
-    }
-    else if (tag == kTagFloat)
-        put(body, 0, 2); // extension size
-    return body;
+    const uint32_t blockAlign = uint32_t(spec.channels * bits / 8);
+    const std::string body = le(spec.layout == kExtensible ? kTagExtensible : tag, 2) +
+                             le(uint32_t(spec.channels), 2) + le(uint32_t(spec.rate)) +
+                             le(uint32_t(spec.rate) * blockAlign) + le(blockAlign, 2) +
+                             le(uint32_t(bits), 2);
+    // The extension: its size, the valid bits, the speaker mask and the subformat GUID,
+    // which is the tag followed by the fixed WAVE suffix.
+    if (spec.layout == kExtensible)
+        return body + le(22, 2) + le(uint32_t(bits), 2) +
+               le(spec.channels == 1 ? 0x4 : (1u << spec.channels) - 1) + le(tag, 2) +
+               std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
+    return tag == kTagFloat ? body + le(0, 2) : body; // a float fmt has an empty extension
 }
 
 std::string riff(const WavSpec& spec, const std::string& data, size_t frames)
 {
     std::string chunks;
     if (spec.layout == kJunkFirst) // as recorders reserve room
-        putChunk(chunks, "JUNK", std::string(28, '\0'));
+        chunks += chunk("JUNK", std::string(28, '\0'));
     if (spec.layout == kBextFirst)
-        putChunk(chunks, "bext", std::string(602, '\0'));
-    putChunk(chunks, "fmt ", fmtBody(spec, kBits[spec.encoding]));
+        chunks += chunk("bext", std::string(602, '\0'));
+    chunks += chunk("fmt ", fmtBody(spec, kBits[spec.encoding]));
     if (spec.encoding == kFloat32 && spec.layout != kExtensible)
-    {
-        std::string fact;
-        put(fact, uint32_t(frames));
-        putChunk(chunks, "fact", fact);
-    }
+        chunks += chunk("fact", le(uint32_t(frames)));
     if (spec.layout == kOddListAfterFmt)
-        putChunk(chunks, "LIST", std::string("INFOISFT\x0d\x00\x00\x00padbox tests\x00", 25));
-    putChunk(chunks, "data", data);
-    std::string out = "RIFF";
-    put(out, uint32_t(4 + chunks.size()));
-    return out + "WAVE" + chunks;
+        chunks += chunk("LIST", std::string("INFOISFT\x0d\x00\x00\x00padbox tests\x00", 25));
+    chunks += chunk("data", data);
+    return "RIFF" + le(uint32_t(4 + chunks.size())) + "WAVE" + chunks;
 }
 } // namespace
 
@@ -84,7 +68,7 @@ void writeWav16(const std::string& path, const std::vector<int16_t>& samples, in
 {
     std::string data;
     for (int16_t s : samples)
-        put(data, uint16_t(s), 2);
+        data += le(uint16_t(s), 2);
     writeFile(path, riff({rate, channels, kS16, kPlain}, data, samples.size() / size_t(channels)));
 }
 
@@ -134,7 +118,7 @@ std::string wavBytes(const WavSpec& spec, const std::vector<double>& samples)
             word = uint32_t(128 + std::lround(v * 127));
         else // signed, full scale one step short of the power of two
             word = uint32_t(std::llround(v * (std::ldexp(1.0, bits - 1) - 1)));
-        put(data, word, bits / 8);
+        data += le(word, bits / 8);
     }
     return riff(spec, data, samples.size() / size_t(spec.channels));
 }
