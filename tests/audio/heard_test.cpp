@@ -26,12 +26,6 @@ int playing()
     return channels;
 }
 
-void waitForSilence()
-{
-    while (playing())
-        waitMs(10);
-}
-
 // Mixes about eleven times faster than real time, so thousands of boundaries pass.
 class HeardTest : public ProgramTest
 {
@@ -152,7 +146,8 @@ TEST_F(HeardTest, OnePreviewAtATimeASlotSoundTakingItsChannelIsNeverFreedAndALoa
     writeWav16("kits/slot.wav", constantStereo(3000, 500), 2);
     writeWav16("kits/long.wav", constantStereo(22050 * 20, 700), 2);
     pressEntry("slot.wav");
-    waitForSilence();
+    while (playing())
+        waitMs(10);
     pressIn(kAssignBox); // into slot 0
     ASSERT_NE(samples[0], nullptr);
     for (int k = 0; k < 10; ++k)
@@ -164,7 +159,8 @@ TEST_F(HeardTest, OnePreviewAtATimeASlotSoundTakingItsChannelIsNeverFreedAndALoa
     frame();
     EXPECT_EQ(preview.sound, nullptr);
     EXPECT_EQ(Mix_GetChunk(0), samples[0]);
-    waitForSilence();
+    while (playing())
+        waitMs(10);
     // A preset load with a preview playing and two loops on, one queued for the other's
     // boundary: all stop, and none starts again with the sounds the preset brings.
     assignSlot(4, "kits/long.wav", "long");

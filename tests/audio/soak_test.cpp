@@ -11,7 +11,6 @@
 #include "browser/browser.h"
 #include "browser/catalogue.h"
 #include "preset/keyboard.h"
-#include "preset/presetfile.h"
 #include "preset/presetscreen.h"
 #include "sound/loops.h"
 #include "sound/preview.h"
