@@ -52,12 +52,9 @@ void timeDecode(const char* label, const WavSpec& spec)
 void decodeSpeed()
 {
     openDummyMixer();
-    timeDecode("22.05 kHz 16-bit stereo (mixer's loader)",
-               {kTestRate, 2, WavEncoding::S16, WavLayout::Plain});
-    timeDecode("44.1 kHz 16-bit stereo (libsndfile, soxr)",
-               {44100, 2, WavEncoding::S16, WavLayout::Plain});
-    timeDecode("48 kHz 24-bit stereo (libsndfile, soxr)",
-               {48000, 2, WavEncoding::S24, WavLayout::Plain});
+    timeDecode("22.05 kHz 16-bit stereo (mixer's loader)", {kTestRate, 2, kS16, kPlain});
+    timeDecode("44.1 kHz 16-bit stereo (libsndfile, soxr)", {44100, 2, kS16, kPlain});
+    timeDecode("48 kHz 24-bit stereo (libsndfile, soxr)", {48000, 2, kS24, kPlain});
     closeMixer();
 }
 
@@ -69,8 +66,7 @@ void aliasLevel(const char* label, int rate, double tone, double alias)
     constexpr long kEdgeFrames = 220; // the resampler's filter may shape each end
     const std::string dir = makeTempDir();
     const std::string path = dir + "/tone.wav";
-    writeWav(path, {rate, 1, WavEncoding::S16, WavLayout::Plain},
-             sineFrames(rate, 1, tone, kAmplitude, rate));
+    writeWav(path, {rate, 1, kS16, kPlain}, sineFrames(rate, 1, tone, kAmplitude, rate));
     Mix_Chunk* chunk = decodeSound(path.c_str());
     const auto* samples = reinterpret_cast<const int16_t*>(chunk->abuf) + 2 * kEdgeFrames;
     const double amplitude =
@@ -165,8 +161,8 @@ void loadingMemory()
     for (int slot = 0; slot < kPresetSlots; ++slot)
     {
         const bool loop = slot >= kPresetSlots / 2;
-        const WavSpec spec = loop ? WavSpec{48000, 2, WavEncoding::S24, WavLayout::Plain}
-                                  : WavSpec{44100, 2, WavEncoding::S16, WavLayout::Plain};
+        const WavSpec spec =
+            loop ? WavSpec{48000, 2, kS24, kPlain} : WavSpec{44100, 2, kS16, kPlain};
         const long frames = long(spec.rate) * (loop ? 4 : 1);
         paths.push_back(dir + "/" + std::to_string(slot) + ".wav");
         writeWav(paths.back(), spec, sineFrames(frames, 2, 220.0 * (slot + 1), 0.5, spec.rate));

@@ -71,6 +71,16 @@ void reportCost(const std::string& name, std::vector<double> micros)
     report(name + ", 99th pct", at(0.99), "us");
 }
 
+// Frames where the slot's edge-marked loop starts in a mixed left channel.
+std::vector<int64_t> loopStarts(const std::vector<int16_t>& left, int slot)
+{
+    std::vector<int64_t> starts;
+    for (size_t i = 0; i < left.size(); ++i)
+        if ((left[i] >> (slot - kFirstLoopSlot)) & 1)
+            starts.push_back(int64_t(i));
+    return starts;
+}
+
 // Plays the sets of loops and compares every frame heard with the rules' stream.
 void loopSets(const LoopSetRun& run)
 {

@@ -1,6 +1,7 @@
 #include "tests/support/diskaudio.h"
 
 #include "sound/mixer.h"
+#include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
 
@@ -45,16 +46,10 @@ void playMarks(void*, Uint8* stream, int len)
 // passes more so that every mark has left the library's converter, into file.
 [[noreturn]] void recordMarks(const std::string& file)
 {
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "0", 1);
-    SDL_AudioSpec want = {}, got;
-    want.freq = kTestRate;
-    want.format = kMixerFormat;
-    want.channels = kStereo;
-    want.samples = kMixerBuffer;
-    want.callback = playMarks;
-    if (SDL_Init(SDL_INIT_AUDIO) < 0 || SDL_OpenAudio(&want, &got) < 0)
+    useHeadlessDrivers(file, 0);
+    SDL_AudioSpec got;
+    SDL_AudioSpec spec = {kTestRate, kMixerFormat, kStereo, 0, kMixerBuffer, 0, 0, playMarks, {}};
+    if (SDL_Init(SDL_INIT_AUDIO) < 0 || SDL_OpenAudio(&spec, &got) < 0)
         _exit(1);
     SDL_PauseAudio(0);
     const long enough = kFirstMark + kMarks * kMarkSpacing + 4 * kMixerBuffer;
@@ -65,25 +60,18 @@ void playMarks(void*, Uint8* stream, int len)
     _exit(marksFed < enough ? 1 : 0);
 }
 
-// Frame of the largest left sample of each run of frames above half the marks' level;
-// each must carry the right channel's half level too, or the file is not 16-bit stereo.
+// The frame of each mark: a peak of the left channel above half the marks' level. Each
+// must carry the right channel's half level too, or the file is not 16-bit stereo.
 std::vector<long> markPeaks(const std::string& bytes)
 {
     std::vector<int16_t> samples(bytes.size() / sizeof(int16_t));
     std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(int16_t));
     std::vector<long> peaks;
-    bool inMark = false;
-    for (size_t frame = 0; kStereo * frame + 1 < samples.size(); ++frame)
+    for (size_t frame = 1; kStereo * (frame + 1) < samples.size(); ++frame)
     {
-        const int16_t left = samples[kStereo * frame];
-        const bool above = left > kMarkLevel / 2;
-        if (above && (!inMark || left > samples[kStereo * size_t(peaks.back())]))
-        {
-            if (!inMark)
-                peaks.push_back(0);
-            peaks.back() = long(frame);
-        }
-        inMark = above;
+        const int16_t* at = &samples[kStereo * frame];
+        if (at[0] > kMarkLevel / 2 && at[0] >= at[-kStereo] && at[0] > at[kStereo])
+            peaks.push_back(long(frame));
     }
     for (long peak : peaks)
         if (std::abs(samples[kStereo * size_t(peak) + 1] + kMarkLevel / 2) > kMarkLevel / 50)

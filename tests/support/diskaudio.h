@@ -19,10 +19,6 @@ struct CaptureFormat
 // disk driver, and where they land in its file gives the rate and phase.
 const CaptureFormat& captureFormat();
 
-// Long enough for all that the mixer has mixed to reach the capture file: a library
-// that resamples holds some (sdl12-compat on SDL 2.26: 41 ms).
-constexpr int kPlayOutMs = 100;
-
 // The disk driver's delay for each device buffer that paces it at about real time:
 // a little under the buffer's length, which holds as many frames as the mixer's pass
 // at the capture's rate, so the mixer runs a little ahead of real time.

@@ -3,7 +3,6 @@
 #include "sound/loops.h"
 #include "sound/mixer.h"
 #include "sound/slots.h"
-#include "tests/support/diskaudio.h"
 #include "tests/support/wav.h"
 
 #include <SDL/SDL_mixer.h>
@@ -17,11 +16,9 @@ namespace
 {
 constexpr int kLevelShift = 6; // slot s sounds at 64 << s: eight slots stay below 16384
 constexpr int kStereo = 2;
-constexpr size_t kHeldPasses = 8; // sdl12-compat on SDL 2.26 holds three and a half
 
 std::vector<int16_t> tap; // interleaved stereo, sized before the mixer writes
 std::atomic<int64_t> tapped{0};
-std::atomic<bool> partPass{false};
 thread_local bool onAudioThread = false;
 std::atomic<long> audioAllocations{0};
 void (*programPostMix)(void*, Uint8*, int);
@@ -31,18 +28,10 @@ void record(void* unused, Uint8* stream, int len)
     onAudioThread = true;
     programPostMix(unused, stream, len);
     const int64_t frames = len / int64_t(kStereo * sizeof(int16_t));
-    if (frames != kMixerBuffer)
-        partPass = true;
     const int64_t at = tapped;
     if ((at + frames) * kStereo <= int64_t(tap.size()))
         memcpy(&tap[size_t(at * kStereo)], stream, size_t(len));
     tapped = at + frames;
-}
-
-// Whether the slot's sound is part of a mixed level.
-bool slotSounds(int16_t level, int slot)
-{
-    return (level >> (kLevelShift + slot)) & 1;
 }
 } // namespace
 
@@ -71,36 +60,24 @@ long audioThreadAllocations()
     return audioAllocations;
 }
 
-void writeMarkedSound(const std::string& path, int slot, int frames, int tail)
+void writeMarkedSound(const std::string& path, int slot, int frames)
 {
     std::vector<int16_t> sound = constantStereo(frames, int16_t(1 << (kLevelShift + slot)));
     std::fill(sound.begin(), sound.begin() + kMarkFrames * kStereo, 0);
-    std::fill(sound.end() - tail * kStereo, sound.end(), 0);
     writeWav16(path, sound, kStereo);
 }
 
-std::vector<Span> soundSpans(const std::vector<int16_t>& left, int slot)
+Spans soundSpans(const std::vector<int16_t>& left, int slot)
 {
-    std::vector<Span> spans;
-    bool on = false;
+    Spans spans;
     for (size_t i = 0; i < left.size(); ++i)
-    {
-        const bool now = slotSounds(left[i], slot);
-        if (now && !on)
-            spans.push_back({int64_t(i), int64_t(left.size())});
-        if (!now && on)
-            spans.back().last = int64_t(i);
-        on = now;
-    }
+        if ((left[i] >> (kLevelShift + slot)) & 1)
+        {
+            if (spans.empty() || spans.back().second != int64_t(i))
+                spans.push_back({int64_t(i), int64_t(i)});
+            ++spans.back().second;
+        }
     return spans;
-}
-
-std::vector<int64_t> soundStarts(const std::vector<int16_t>& left, int slot)
-{
-    std::vector<int64_t> starts;
-    for (const Span& span : soundSpans(left, slot))
-        starts.push_back(span.first - kMarkFrames);
-    return starts;
 }
 
 void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int))
@@ -109,7 +86,6 @@ void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int))
     programPostMix = programHook;
     tap.assign(size_t(maxFrames) * kStereo, 0);
     tapped = 0;
-    partPass = false;
     audioAllocations = 0;
     Mix_SetPostMix(record, nullptr);
     SDL_UnlockAudio();
@@ -132,63 +108,29 @@ std::vector<int16_t> tappedStream()
                                 tap.begin() + std::min<int64_t>(tapped * kStereo, tap.size()));
 }
 
-std::vector<int16_t> tappedLeft()
+namespace
 {
-    return leftChannel(tappedStream());
-}
-
-bool everyPassWhole()
-{
-    return !partPass;
-}
-
-bool captureEndsWithTap(const std::vector<int16_t>& capture)
-{
-    const size_t n = size_t(tapped * kStereo);
-    if (n > tap.size())
-        return false;
-    // A library that resamples drops what its converter holds when it closes.
-    const size_t held =
-        captureFormat().rate == kTestRate ? 0 : kHeldPasses * kMixerBuffer * kStereo;
-    const auto heard = [](int16_t mixed, int16_t sample) { return heardAs(sample, mixed); };
-    for (size_t missing = 0; missing <= std::min(held, n); missing += kStereo)
-    {
-        const size_t end = n - missing;
-        if (capture.size() >= end &&
-            std::equal(tap.begin(), tap.begin() + end, capture.end() - end, heard))
-            return true;
-    }
-    return false;
-}
-
-std::vector<int64_t> loopStarts(const std::vector<int16_t>& left, int slot)
-{
-    std::vector<int64_t> starts;
-    for (size_t i = 0; i < left.size(); ++i)
-        if ((left[i] >> (slot - kFirstLoopSlot)) & 1)
-            starts.push_back(int64_t(i));
-    return starts;
-}
-
-int64_t giveLoopSound(std::vector<LoopAction>* script, int loop, int frames, int64_t frame)
+// Gives the loop's slot an edge-marked sound of `frames` frames (the slot's level, its
+// first and last frames marked in the left channel by bits slot - 4 and slot) or,
+// with no frames, presses its pad, once `frame` frames are mixed; keeps the action as
+// heard and returns its frame.
+int64_t act(std::vector<LoopAction>* script, int loop, int64_t frame, int frames = 0)
 {
     const int slot = kFirstLoopSlot + loop;
     const std::string path =
         "loops/edge" + std::to_string(slot) + "_" + std::to_string(frames) + ".wav";
     std::vector<int16_t> sound = constantStereo(frames, int16_t(1 << (kLevelShift + slot)));
-    sound.front() |= int16_t(1 << (slot - kFirstLoopSlot)); // first frame, left
-    sound[sound.size() - kStereo] |= int16_t(1 << slot);    // last frame, left
-    writeWav16(path, sound, kStereo);
-    const int64_t at = atFrame(frame, [&] { assignSlot(slot, path.c_str(), "edge"); });
-    script->push_back({at, loop, sound});
-    return at;
-}
-
-int64_t pressLoop(std::vector<LoopAction>* script, int loop, int64_t frame)
-{
-    script->push_back({atFrame(frame, [loop] { toggleLoop(loop); }), loop, {}});
+    if (frames)
+    {
+        sound.front() |= int16_t(1 << loop);
+        sound[sound.size() - kStereo] |= int16_t(1 << slot);
+        writeWav16(path, sound, kStereo);
+    }
+    const auto action = [&] { frames ? assignSlot(slot, path.c_str(), "edge") : toggleLoop(loop); };
+    script->push_back({atFrame(frame, action), loop, sound});
     return script->back().frame;
 }
+} // namespace
 
 const LoopSetRun kLoopSetRuns[2] = {{"2-4 loops", {331, 577, 1009, 1999}, 60000},
                                     {"loops under a pass", {131, 97, 211, 1999}, 10000}};
@@ -199,23 +141,22 @@ std::vector<LoopAction> playLoopSets(std::vector<int> lengths, int64_t phaseFram
     std::vector<LoopAction> script;
     int64_t t = mixPosition();
     for (int i = 0; i < kLoopCount; ++i)
-        t = giveLoopSound(&script, i, lengths[size_t(i)], t);
+        t = act(&script, i, t, lengths[size_t(i)]);
     const int longest = *std::max_element(lengths.begin(), lengths.end());
     for (int set = 2; set <= kLoopCount; ++set)
         for (int control = 0; control < set; ++control)
         {
-            t = pressLoop(&script, control, t + longest);
+            t = act(&script, control, t + longest);
             for (int i = 0; i < set; ++i)
                 if (i != control)
-                    t = pressLoop(&script, i, t + 2 * lengths[size_t(control)] + 333);
+                    t = act(&script, i, t + 2 * lengths[size_t(control)] + 333);
             const int given = set == 3 ? (control + 1) % set : control;
             if (set > 2)
-                t = giveLoopSound(&script, given, lengths[size_t(given)] += kLonger,
-                                  t + phaseFrames);
-            t = pressLoop(&script, control, t + phaseFrames);
+                t = act(&script, given, t + phaseFrames, lengths[size_t(given)] += kLonger);
+            t = act(&script, control, t + phaseFrames);
             for (int i = 0; i < set; ++i)
                 if (i != control)
-                    t = pressLoop(&script, i, t + 3 * longest + 77);
+                    t = act(&script, i, t + 3 * longest + 77);
         }
     return script;
 }

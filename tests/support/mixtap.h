@@ -11,23 +11,17 @@
 #include <SDL/SDL.h>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 constexpr int kMarkFrames = 64; // silent head of every marked sound
 
-// Writes a stereo WAV of `frames` frames for the slot: the silent head, the slot's
-// level, then `tail` silent frames.
-void writeMarkedSound(const std::string& path, int slot, int frames, int tail = 0);
+// Writes a stereo WAV of `frames` frames for the slot: the silent head, then the slot's level.
+void writeMarkedSound(const std::string& path, int slot, int frames);
 
-// Start frames of the slot's sound in a mixed left channel (onsets less the head).
-std::vector<int64_t> soundStarts(const std::vector<int16_t>& left, int slot);
-
-// Spans [first, last) in which the slot sounds.
-struct Span
-{
-    int64_t first, last;
-};
-std::vector<Span> soundSpans(const std::vector<int16_t>& left, int slot);
+// Spans [first, last) of frames of a mixed left channel in which the slot sounds.
+using Spans = std::vector<std::pair<int64_t, int64_t>>;
+Spans soundSpans(const std::vector<int16_t>& left, int slot);
 
 // Records every mixing pass from the mixer's post-mix hook into room made beforehand,
 // so the audio thread allocates nothing. The mixer has one post-mix hook, so the tap
@@ -42,18 +36,9 @@ long audioThreadAllocations();
 // a channel started now is heard.
 int64_t mixPosition();
 
-// Everything tapped, interleaved stereo, and its left channel; call once the mixer
-// is closed or under the audio lock.
+// Everything tapped, interleaved stereo; call once the mixer is closed or under the
+// audio lock.
 std::vector<int16_t> tappedStream();
-std::vector<int16_t> tappedLeft();
-
-// Whether every pass tapped was 256 frames long, as the library's callback asked.
-bool everyPassWhole();
-
-// Whether the disk driver's capture ends with the tapped stream, all of which
-// fitted the room made for it; where the library resamples, less the last few passes,
-// which its converter still held when it closed.
-bool captureEndsWithTap(const std::vector<int16_t>& capture);
 
 // Waits in real time until at least `frame` frames are mixed.
 void waitForFrame(int64_t frame);
@@ -71,9 +56,6 @@ int64_t atFrame(int64_t frame, Action action)
     return at;
 }
 
-// Frames where the slot's edge-marked loop starts in a mixed left channel.
-std::vector<int64_t> loopStarts(const std::vector<int16_t>& left, int slot);
-
 // A main-thread action on loop 0-3, heard from `frame` on: a press of its pad or,
 // with a sound, its slot given that sound.
 struct LoopAction
@@ -82,13 +64,6 @@ struct LoopAction
     int loop;
     std::vector<int16_t> sound;
 };
-
-// Gives the loop's slot an edge-marked sound of `frames` frames (the slot's level
-// with no silent head, its first and last frames marked in the left channel by bits
-// slot - 4 and slot), or presses its pad, under the audio lock once at least `frame`
-// frames are mixed; keeps the action and returns the frame from which it is heard.
-int64_t giveLoopSound(std::vector<LoopAction>* script, int loop, int frames, int64_t frame);
-int64_t pressLoop(std::vector<LoopAction>* script, int loop, int64_t frame);
 
 // Plays edge-marked loops of the four lengths through the started program: each set
 // of two, three and four loops with each loop in turn as the control loop, the others

@@ -29,21 +29,21 @@ bool heardAs(int16_t sample, int16_t level);
 std::vector<int16_t> leftChannel(const std::vector<int16_t>& stereo);
 
 // Sample encodings and header layouts of the WAV files that writeWav writes.
-enum class WavEncoding
+enum WavEncoding
 {
-    U8,
-    S16,
-    S24,
-    S32,
-    Float32,
+    kU8,
+    kS16,
+    kS24,
+    kS32,
+    kFloat32,
 };
-enum class WavLayout
+enum WavLayout
 {
-    Plain,           // fmt first (float files with a fact chunk, as editors write them)
-    Extensible,      // WAVE_FORMAT_EXTENSIBLE fmt
-    JunkFirst,       // a JUNK chunk before fmt, as recorders reserve room
-    BextFirst,       // a broadcast-wave bext chunk before fmt
-    OddListAfterFmt, // an odd-sized LIST chunk, with its pad byte, between fmt and data
+    kPlain,           // fmt first (float files with a fact chunk, as editors write them)
+    kExtensible,      // WAVE_FORMAT_EXTENSIBLE fmt
+    kJunkFirst,       // a JUNK chunk before fmt, as recorders reserve room
+    kBextFirst,       // a broadcast-wave bext chunk before fmt
+    kOddListAfterFmt, // an odd-sized LIST chunk, with its pad byte, between fmt and data
 };
 
 struct WavSpec

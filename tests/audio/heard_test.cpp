@@ -1,0 +1,178 @@
+// What the mixer plays, pass by pass as its audio thread mixed it with the program's
+// callbacks: the one-shot pads and the loop synchroniser, previews on the sample
+// browser and the release of their sounds, and a preset load that stops them all.
+#include "app/loop.h"
+#include "browser/browser.h"
+#include "browser/catalogue.h"
+#include "sound/loops.h"
+#include "sound/preview.h"
+#include "sound/slots.h"
+#include "tests/support/mixtap.h"
+#include "tests/support/sdlenv.h"
+#include "tests/support/stage.h"
+#include "tests/support/wav.h"
+
+#include <SDL/SDL_mixer.h>
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace
+{
+int playing()
+{
+    SDL_LockAudio();
+    const int channels = Mix_Playing(-1);
+    SDL_UnlockAudio();
+    return channels;
+}
+
+// Mixes about eleven times faster than real time, so thousands of boundaries pass.
+class HeardTest : public ProgramTest
+{
+  protected:
+    HeardTest()
+    {
+        diskDelayMs = 1;
+    }
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        startMixTap(kTestRate * 120);
+        keyDown(SDLK_1);
+    }
+
+    // Lists kits/ again and presses the row that shows name, or an empty row if none does.
+    static void pressEntry(const std::string& name)
+    {
+        pressIn(kKitsTabBox);
+        for (ct_lista = 0; ct_lista < cantidad && name != catalogueEntry(ct_lista); ++ct_lista)
+            ;
+        pressIn(listRow(0));
+    }
+
+    // Shuts down; the left channel of all that was mixed.
+    std::vector<int16_t> heard()
+    {
+        stopProgram();
+        return leftChannel(tappedStream());
+    }
+};
+} // namespace
+
+TEST_F(HeardTest, OneShotPadsPlayTheirSlotOnTheirOwnChannel)
+{
+    constexpr int kShot = 3000, kControl = 5000;
+    for (int slot = 0; slot < kSlotCount; ++slot)
+    {
+        const std::string path = "kits/marked" + std::to_string(slot) + ".wav";
+        writeMarkedSound(path, slot, slot == 5 ? kControl : kShot);
+        assignSlot(slot, path.c_str(), "marked");
+    }
+    keyDown(SDLK_2);
+    const int64_t loopOn = atFrame(1000, [] { toggleLoop(1); });
+    const int64_t first = atFrame(loopOn + 2000, [] { pressIn(kPadBoxes[0]); });
+    const int64_t second = atFrame(first + 500, [] { pressIn(kPadBoxes[1]); });
+    const int64_t again = atFrame(second + 1000, [] { pressIn(kPadBoxes[1]); });
+    waitForFrame(again + kShot + 2 * kControl);
+    const std::vector<int16_t> left = heard();
+
+    // Pad 0 plays once, whole, whatever pad 1 does; a second press starts pad 1 again.
+    EXPECT_EQ(soundSpans(left, 0), (Spans{{first + kMarkFrames, first + kShot}}));
+    EXPECT_EQ(soundSpans(left, 1),
+              (Spans{{second + kMarkFrames, again}, {again + kMarkFrames, again + kShot}}));
+    for (int slot : {2, 3, 4, 6, 7})
+        EXPECT_TRUE(soundSpans(left, slot).empty()) << slot;
+    // The ends of the one-shots neither stop nor restart the loop.
+    const Spans loop = soundSpans(left, 5);
+    for (size_t k = 1; k < loop.size(); ++k)
+        EXPECT_EQ(loop[k].first - loop[k - 1].first, kControl) << k;
+    EXPECT_GE(loop.back().first + kControl, int64_t(left.size()));
+}
+
+TEST_F(HeardTest, EveryLoopStartsOnTheFrameOfItsBoundaryAsTheRulesSay)
+{
+    std::vector<LoopAction> script;
+    for (const LoopSetRun& run : kLoopSetRuns)
+    {
+        const std::vector<LoopAction> played = playLoopSets(run.lengths, run.phaseFrames);
+        script.insert(script.end(), played.begin(), played.end());
+    }
+    heard();
+    const std::vector<int16_t> stream = tappedStream();
+    const std::vector<int64_t> wrong =
+        differingFrames(stream, idealLoopStream(script, int64_t(stream.size() / 2)));
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " frames differ, the first " << wrong.front();
+    EXPECT_EQ(audioThreadAllocations(), 0) << "the callbacks allocate nothing";
+}
+
+// A 48 kHz loop is decoded and resampled as every sound is: it is heard for
+// exactly its second.
+TEST_F(HeardTest, APreviewIsHeardWholeAndFreedOnlyOnceItsChannelIsDone)
+{
+    writeWav("kits/loop48.wav", {48000, 2, kS16, kPlain}, std::vector<double>(2 * 48000, 0.25));
+    pressEntry("loop48.wav");
+    ASSERT_EQ(preview.sound ? preview.sound->alen : 0, 4u * kTestRate); // 16-bit stereo
+    // Each frame runs under the audio lock, so the channel cannot end between the look
+    // at it and the frame's own.
+    for (bool busy = true; busy; waitMs(5))
+    {
+        SDL_LockAudio();
+        busy = preview.sound && Mix_Playing(preview.channel);
+        frame();
+        const bool kept = preview.sound;
+        SDL_UnlockAudio();
+        ASSERT_EQ(kept, busy) << (busy ? "freed while it plays" : "kept once done");
+    }
+    std::vector<long> runs = {0}; // frames louder than half the loop's level, in runs
+    for (int16_t v : heard())
+        if (v > 4096)
+            ++runs.back();
+        else if (runs.back())
+            runs.push_back(0);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_NEAR(runs[0], kTestRate, 1);
+}
+
+TEST_F(HeardTest, OnePreviewAtATimeASlotSoundTakingItsChannelIsNeverFreedAndALoadStopsAll)
+{
+    writeFile("kits/notes.txt", "not a sound\n");
+    writeFile("kits/empty.wav", "");
+    mkdir("kits/sub", 0755);
+    for (const char* name : {".", "..", "empty.wav", "notes.txt", "sub", "none: an empty row"})
+        pressEntry(name);
+    EXPECT_EQ(preview.sound, nullptr) << "entries that do not decode are previewed in silence";
+    EXPECT_EQ(playing(), 0);
+
+    writeWav16("kits/slot.wav", constantStereo(3000, 500), 2);
+    writeWav16("kits/long.wav", constantStereo(22050 * 20, 700), 2);
+    pressEntry("slot.wav");
+    while (playing())
+        waitMs(10);
+    pressIn(kAssignBox); // into slot 0
+    for (int k = 0; k < 10; ++k)
+        pressEntry("long.wav");
+    EXPECT_EQ(playing(), 1) << "each preview stops the one before";
+
+    Mix_PlayChannelTimed(0, samples[0], 0, -1); // pad 1 takes channel 0 from the preview
+    frame();
+    EXPECT_EQ(preview.sound, nullptr);
+    EXPECT_EQ(Mix_GetChunk(0), samples[0]);
+    while (playing())
+        waitMs(10);
+    // A preset load with a preview playing and two loops on, one queued for the other's
+    // boundary: all stop, and none starts again with the sounds the preset brings.
+    assignSlot(4, "kits/long.wav", "long");
+    assignSlot(5, "kits/long.wav", "long");
+    toggleLoop(0);
+    toggleLoop(1);
+    pressEntry("long.wav");
+    keyDown(SDLK_0);
+    pressIn(listRow(2)); // demo.trp
+    pressIn(kLoadButtonBox);
+    ASSERT_STREQ(lista_samples[4], "loops/beat.wav");
+    waitMs(100);
+    EXPECT_EQ(playing(), 0) << "the load put the player at rest";
+    const std::vector<int16_t> left = heard();
+    EXPECT_EQ(std::count(left.begin(), left.end(), 500), 2 * 3000)
+        << "the slot sound, once as preview, once from its pad";
+}
