@@ -16,14 +16,16 @@ namespace
 // What the menu probe records when it is started from its folder without arguments.
 const std::string kMenuStarted = std::string("cwd=") + PADBOX_MENU_PROBE_DIR +
                                  "\nargc=0\narg0=" + PADBOX_MENU_PROBE_DIR + "/gp2xmenu\n";
+// No display at all: SDL never starts with the x11 driver.
+const XServer kNowhere = {0, ":4999"};
+const std::vector<std::string> kHeadless = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
 
 class ShellSession : public ::testing::Test
 {
   protected:
     void SetUp() override
     {
-        server = startXvfb();
-        dir = makeStageCopy();
+        server = startXvfb(), dir = makeStageCopy();
     }
     void TearDown() override
     {
@@ -43,27 +45,26 @@ class ShellSession : public ::testing::Test
         return window;
     }
 
+    // Keys typed with the pointer inside the window, and the exit status.
+    int typeAndWait(const std::string& keys)
+    {
+        xdo(server, "mousemove 160 120 key " + keys);
+        return waitExit(run);
+    }
+
     XServer server;
     std::string dir;
     ProgramRun run;
-    // No display at all: SDL never starts with the x11 driver.
-    const XServer nowhere = {0, ":4999"};
-    const std::vector<std::string> headless = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
 };
 } // namespace
 
 TEST_F(ShellSession, QuitsQuietlyOnEscapeControlCAndTheWindowsCloseButton)
 {
     start();
-    xdo(server, "mousemove 160 120 key 1 2 3 0 Escape");
-    EXPECT_EQ(waitExit(run), 0);
-    EXPECT_EQ(programErrors(run), "");
-    EXPECT_EQ(readFile(run.outFile), "");
-
+    EXPECT_EQ(typeAndWait("1 2 3 0 Escape"), 0);
+    EXPECT_EQ(programErrors(run) + readFile(run.outFile), "");
     start();
-    xdo(server, "mousemove 160 120 key ctrl+c");
-    EXPECT_EQ(waitExit(run), 0);
-
+    EXPECT_EQ(typeAndWait("ctrl+c"), 0);
     const unsigned long window = start();
     EXPECT_EQ(system(("DISPLAY=" + server.display + " " PADBOX_WMCLOSE " " + std::to_string(window))
                          .c_str()),
@@ -71,38 +72,27 @@ TEST_F(ShellSession, QuitsQuietlyOnEscapeControlCAndTheWindowsCloseButton)
     EXPECT_EQ(waitExit(run), 0);
 }
 
-TEST_F(ShellSession, OpensItsWindowAtTheOriginOfALargerScreenOrWhereTheUserAsks)
-{
-    stopXvfb(server);
-    server = startXvfb("640x480x24");
-    EXPECT_EQ(windowPosition(server, start()), "0,0");
-    xdo(server, "mousemove 160 120 key Escape");
-    EXPECT_EQ(waitExit(run), 0);
-    EXPECT_EQ(windowPosition(server, start({"SDL_VIDEO_WINDOW_POS=10,20"})), "10,20");
-}
-
 TEST_F(ShellSession, StartUpFailuresEndWithTheirOwnMessageAndStatus)
 {
-    for (const char* image : {"dialog", "dialog_2", "f_play", "f_presets", "f_smp", "teclas",
-                              "boton_p", "boton_p_2", "boton_s", "boton_s_2", "caja_s", "caja_l",
-                              "rata", "caja_s_2", "sample_sel", "asignado", "caja_p"})
+    for (const auto& entry : std::filesystem::directory_iterator(dir + "/img"))
     {
-        const std::string path = dir + "/img/" + image + ".bmp";
-        const std::string bytes = readFile(path);
+        const std::string path = entry.path().string(), bytes = readFile(path);
+        if (entry.path().extension() != ".bmp")
+            continue;
         std::remove(path.c_str());
-        run = startProgram(nowhere, dir, headless);
-        EXPECT_EQ(waitExit(run), 3) << image;
-        EXPECT_EQ(readFile(run.errFile), std::string("No encuentro: ") + image + ".bmp\n");
+        run = startProgram(kNowhere, dir, kHeadless);
+        EXPECT_EQ(waitExit(run), 3) << path;
+        EXPECT_EQ(readFile(run.errFile),
+                  "No encuentro: " + entry.path().filename().string() + "\n");
         writeFile(path, bytes);
     }
 
-    run = startProgram(nowhere, dir, {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"});
+    run = startProgram(kNowhere, dir, {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"});
     EXPECT_EQ(waitExit(run), 1);
-    EXPECT_EQ(readFile(run.errFile).rfind("Couldn't initialize SDL: ", 0), 0u)
-        << readFile(run.errFile);
+    EXPECT_EQ(readFile(run.errFile).rfind("Couldn't initialize SDL: ", 0), 0u);
 
     run =
-        startProgram(nowhere, dir,
+        startProgram(kNowhere, dir,
                      {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy",
                       "LD_PRELOAD=" PADBOX_FAILMODE_LIB, "ASAN_OPTIONS=verify_asan_link_order=0"});
     EXPECT_EQ(waitExit(run), 2);
@@ -114,28 +104,27 @@ TEST_F(ShellSession, EveryExitAfterSdlStartsTheMenuFromItsFolder)
 {
     const std::string record = dir + "/menu-record.txt";
     start({"PADBOX_MENU_RECORD=" + record}, PADBOX_MENU_PROBE);
-    xdo(server, "mousemove 160 120 key Escape");
-    EXPECT_EQ(waitExit(run), 0) << "the process became the menu";
+    EXPECT_EQ(typeAndWait("Escape"), 0) << "the process became the menu";
     EXPECT_EQ(readFile(record), kMenuStarted);
 
     // A start-up that fails once SDL is up hands over as well.
     std::remove(record.c_str());
     std::remove((dir + "/img/caja_p.bmp").c_str());
-    std::vector<std::string> env = headless;
+    std::vector<std::string> env = kHeadless;
     env.push_back("PADBOX_MENU_RECORD=" + record);
-    run = startProgram(nowhere, dir, env, PADBOX_MENU_PROBE);
+    run = startProgram(kNowhere, dir, env, PADBOX_MENU_PROBE);
     EXPECT_EQ(waitExit(run), 0);
     EXPECT_EQ(readFile(record), kMenuStarted);
     EXPECT_EQ(readFile(run.errFile), "No encuentro: caja_p.bmp\n");
 
     std::remove(record.c_str());
-    run = startProgram(nowhere, dir, {"SDL_VIDEODRIVER=x11", "PADBOX_MENU_RECORD=" + record},
+    run = startProgram(kNowhere, dir, {"SDL_VIDEODRIVER=x11", "PADBOX_MENU_RECORD=" + record},
                        PADBOX_MENU_PROBE);
     EXPECT_EQ(waitExit(run), 1);
     EXPECT_FALSE(fileExists(record)) << "no menu when SDL never started";
 }
 
-TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedWithPressesWhereTheyAreDrawn)
+TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedAtItsOriginWithPressesWhereTheyAreDrawn)
 {
     stopXvfb(server);
     server = startXvfb("1280x960x24");
@@ -155,19 +144,19 @@ TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedWithPressesWhereTheyAreDr
     };
     auto size = [](int scale)
     { return std::to_string(kScreenWidth * scale) + "x" + std::to_string(kScreenHeight * scale); };
-    auto quit = [&]
-    {
-        xdo(server, "key Escape");
-        EXPECT_EQ(waitExit(run), 0);
-    };
 
     EXPECT_EQ(windowSize(server, start({"PADBOX_SCALE=2"}, "", {"--scale", "1"})), size(1));
     SDL_Surface* single = showPads(1);
-    quit();
-    EXPECT_EQ(windowSize(server, start({"PADBOX_SCALE=2"})), size(2));
-    quit();
+    EXPECT_EQ(typeAndWait("Escape"), 0);
+    const unsigned long placed = start({"PADBOX_SCALE=2", "SDL_VIDEO_WINDOW_POS=10,20"});
+    EXPECT_EQ(std::pair(windowSize(server, placed), windowPosition(server, placed)),
+              std::pair(size(2), std::string("10,20")));
+    EXPECT_EQ(typeAndWait("Escape"), 0);
 
-    EXPECT_EQ(windowSize(server, start()), size(3)) << "three quarters of the desktop";
+    const unsigned long window = start();
+    EXPECT_EQ(std::pair(windowSize(server, window), windowPosition(server, window)),
+              std::pair(size(3), std::string("0,0")))
+        << "three quarters of the desktop, at its origin";
     SDL_Surface* tripled = showPads(3);
     int differing = 0;
     for (int y = 0; y < kScreenHeight * 3; ++y)
@@ -182,10 +171,9 @@ TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedWithPressesWhereTheyAreDr
     SDL_Surface* lit = screenshot(server);
     settle(900);
     SDL_Surface* after = screenshot(server);
-    EXPECT_NE(pixelAt(lit, padX, padY), pixelAt(tripled, padX, padY))
-        << "lit 0.3 s after the press";
+    EXPECT_NE(pixelAt(lit, padX, padY), pixelAt(tripled, padX, padY)) << "lit after 0.3 s";
     EXPECT_EQ(pixelAt(after, padX, padY), pixelAt(tripled, padX, padY)) << "dark after 1.2 s";
-    quit();
+    EXPECT_EQ(typeAndWait("Escape"), 0);
     const std::vector<int16_t> left = leftChannel(readCapture(run.audioFile));
     EXPECT_GT(std::count_if(left.begin(), left.end(), [](int16_t v) { return heardAs(v, kLevel); }),
               kTestRate / 2);
@@ -193,62 +181,51 @@ TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedWithPressesWhereTheyAreDr
         SDL_FreeSurface(shot);
 }
 
-TEST_F(ShellSession, PipesAndDevicesWhereFilesShouldBeNeverHangIt)
+TEST_F(ShellSession, PipesDevicesAClosedOutputAndNoSoundDeviceNeverHangOrStopIt)
 {
     // Named pipes block whoever opens them for reading until a writer comes. Here one
     // is previewed, assigned and loaded from a preset with the terminal's input, and
-    // stands in for an image and for the font: each is a file that cannot be read.
+    // stands in for the font (every screen is then drawn without text) and an image.
     ASSERT_EQ(mkfifo((dir + "/kits/Fifo.wav").c_str(), 0644), 0);
     writeFile(dir + "/presets/Fifo.trp", "Tamo Ri Presets\nkits/Fifo.wav\n/dev/stdin\n\n\n\n\n\n\n"
                                          "Oru\nSe supone que no deberias estar leyendo esto.\n");
+    const auto loadFifo = [&]
+    {
+        clickIn(server, listRow(2)); // Fifo.trp, after "." and ".."
+        clickIn(server, kLoadButtonBox);
+        clickIn(server, kDialogBox);
+    };
     start();
     xdo(server, "mousemove 160 120 key 1");
-    clickIn(server, listRow(2)); // Fifo.wav, after "." and ".."
+    clickIn(server, listRow(2)); // Fifo.wav
     clickIn(server, kAssignBox); // to slot 0
     xdo(server, "key 0");
-    clickIn(server, listRow(2)); // Fifo.trp
-    clickIn(server, kLoadButtonBox);
-    xdo(server, "key Escape");
-    EXPECT_EQ(waitExit(run), 0);
+    loadFifo();
+    EXPECT_EQ(typeAndWait("Escape"), 0);
     EXPECT_EQ(readFile(run.outFile), "kits/Fifo.wav\n/dev/stdin\n\n\n\n\n\n\n");
 
-    const std::string font = dir + "/img/letras.ttf";
+    // Standard output into a pipe whose reader has gone, as with `padbox | head -c 1`,
+    // so the load's lines cannot be written; and the disk driver cannot create its
+    // file: no audio device.
+    const std::string font = dir + "/img/letras.ttf", image = dir + "/img/caja_p.bmp";
     std::remove(font.c_str());
     ASSERT_EQ(mkfifo(font.c_str(), 0644), 0);
-    start();
-    xdo(server, "mousemove 160 120 key Escape");
-    EXPECT_EQ(waitExit(run), 0) << "started without text";
-
-    const std::string image = dir + "/img/caja_p.bmp";
-    std::remove(image.c_str());
-    ASSERT_EQ(mkfifo(image.c_str(), 0644), 0);
-    run = startProgram(nowhere, dir, headless);
-    EXPECT_EQ(waitExit(run), 3);
-    EXPECT_EQ(readFile(run.errFile), "No encuentro: caja_p.bmp\n");
-}
-
-TEST_F(ShellSession, AClosedOutputPipeAndNoSoundDeviceAreNoReasonToStop)
-{
-    // Standard output into a pipe whose reader has gone, as with `padbox | head -c 1`:
-    // the preset load's lines cannot be written, and the program runs on.
     const std::string out = dir + "/stdout.txt";
+    std::remove(out.c_str());
     ASSERT_EQ(mkfifo(out.c_str(), 0644), 0);
     const int reader = open(out.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    start();
-    close(reader);
-    clickIn(server, listRow(2)); // demo.trp
-    clickIn(server, kLoadButtonBox);
-    clickIn(server, kDialogBox);
-    xdo(server, "key Escape");
-    EXPECT_EQ(waitExit(run), 0);
-    std::remove(out.c_str());
-
-    // The disk driver cannot create its file: no audio device.
     start({"SDL_DISKAUDIOFILE=" + dir + "/no such folder/audio.raw"});
-    xdo(server, "mousemove 160 120 key Escape");
-    EXPECT_EQ(waitExit(run), 0);
+    close(reader);
+    loadFifo();
+    EXPECT_EQ(typeAndWait("1 2 3 0 Escape"), 0) << "ran without text, sound or output";
     const std::string err = programErrors(run);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_NE(err.find("without sound"), std::string::npos) << err;
+    std::remove(out.c_str());
+
+    std::remove(image.c_str());
+    ASSERT_EQ(mkfifo(image.c_str(), 0644), 0);
+    run = startProgram(kNowhere, dir, kHeadless);
+    EXPECT_EQ(waitExit(run), 3);
+    EXPECT_EQ(readFile(run.errFile), "No encuentro: caja_p.bmp\n");
 }

@@ -3,13 +3,10 @@
 #include "tests/support/diskaudio.h"
 #include "tests/support/stage.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -30,12 +27,8 @@ pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>
         putenv(const_cast<char*>(entry.c_str()));
     const int devnull = open("/dev/null", O_RDWR);
     dup2(devnull, 0);
-    const int out =
-        outFile.empty() ? devnull : open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err =
-        errFile.empty() ? devnull : open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(out, 1);
-    dup2(err, 2);
+    dup2(outFile.empty() ? devnull : open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    dup2(errFile.empty() ? devnull : open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
     for (int fd = 3; fd < 256; ++fd)
         if (fd != keepFd)
             close(fd);
@@ -64,10 +57,7 @@ int waitPid(pid_t pid, int timeoutMs)
 // Output of a command run on the server's display.
 std::string capture(const XServer& server, const std::string& command)
 {
-    const std::string line = "DISPLAY=" + server.display + " " + command;
-    FILE* pipe = popen(line.c_str(), "r");
-    if (!pipe)
-        return "";
+    FILE* pipe = popen(("DISPLAY=" + server.display + " " + command).c_str(), "r");
     std::string out;
     char buffer[256];
     while (fgets(buffer, sizeof buffer, pipe))
@@ -75,6 +65,7 @@ std::string capture(const XServer& server, const std::string& command)
     pclose(pipe);
     return out;
 }
+
 // The field of xdotool's description of the window's geometry after label, up to end.
 std::string geometryField(const XServer& server, unsigned long window, const std::string& label,
                           char end)
@@ -100,8 +91,7 @@ XServer startXvfb(const std::string& screen)
                        {}, "", "", "", fds[1]);
     close(fds[1]);
     std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n')
+    for (char c; read(fds[0], &c, 1) == 1 && c != '\n';)
         number += c;
     close(fds[0]);
     if (number.empty())
@@ -124,16 +114,11 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
                         const std::vector<std::string>& extraEnv, const std::string& program,
                         const std::vector<std::string>& args)
 {
-    ProgramRun run;
-    run.dir = dir;
-    run.outFile = dir + "/stdout.txt";
-    run.errFile = dir + "/stderr.txt";
-    run.audioFile = dir + "/audio.raw";
+    ProgramRun run = {0, dir + "/stdout.txt", dir + "/stderr.txt", dir + "/audio.raw"};
     std::vector<std::string> env = diskAudioEnvironment(run.audioFile);
     env.insert(env.end(), {"DISPLAY=" + server.display, "SDL_VIDEODRIVER=x11"});
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-    const std::string path = program.empty() ? dir + "/padbox" : program;
-    std::vector<std::string> argv = {path};
+    std::vector<std::string> argv = {program.empty() ? dir + "/padbox" : program};
     argv.insert(argv.end(), args.begin(), args.end());
     run.pid = spawn(argv, env, dir, run.outFile, run.errFile);
     return run;
@@ -141,16 +126,15 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
 
 std::string programErrors(const ProgramRun& run)
 {
-    static const char* const priorities[] = {
-        "VERBOSE: ", "DEBUG: ", "INFO: ", "WARNING: ", "ERROR: ", "CRITICAL: "};
     std::istringstream lines(readFile(run.errFile));
-    std::string err, line;
+    std::string err;
     bool fromSdl = false;
-    while (std::getline(lines, line))
+    for (std::string line; std::getline(lines, line);)
     {
-        fromSdl = (fromSdl && line.rfind(' ', 0) == 0) ||
-                  std::any_of(std::begin(priorities), std::end(priorities),
-                              [&](const char* priority) { return line.rfind(priority, 0) == 0; });
+        fromSdl = fromSdl && line.rfind(' ', 0) == 0;
+        for (const char* priority :
+             {"VERBOSE: ", "DEBUG: ", "INFO: ", "WARNING: ", "ERROR: ", "CRITICAL: "})
+            fromSdl = fromSdl || line.rfind(priority, 0) == 0;
         if (!fromSdl)
             err += line + "\n";
     }
@@ -166,7 +150,7 @@ int waitExit(ProgramRun& run, int timeoutMs)
 
 unsigned long waitForWindow(const XServer& server, int timeoutMs)
 {
-    for (int waited = 0; waited <= timeoutMs; waited += 50)
+    for (int waited = 0; waited <= timeoutMs; waited += 50, settle(50))
     {
         const std::string id =
             capture(server, "xdotool search --onlyvisible --name '^padbox$' 2>/dev/null");
@@ -175,7 +159,6 @@ unsigned long waitForWindow(const XServer& server, int timeoutMs)
             settle(200); // the first frames
             return std::stoul(id);
         }
-        usleep(50000);
     }
     return 0;
 }
@@ -192,8 +175,9 @@ std::string windowPosition(const XServer& server, unsigned long window)
 
 bool xdo(const XServer& server, const std::string& args)
 {
-    const std::string line = "DISPLAY=" + server.display + " xdotool " + args + " >/dev/null 2>&1";
-    return system(line.c_str()) == 0;
+    return system(
+               ("DISPLAY=" + server.display + " xdotool " + args + " >/dev/null 2>&1").c_str()) ==
+           0;
 }
 
 void clickAt(const XServer& server, int x, int y)
@@ -211,8 +195,7 @@ void clickIn(const XServer& server, Box b)
 
 SDL_Surface* screenshot(const XServer& server, const std::string& pngPath)
 {
-    const std::string dir = makeTempDir();
-    const std::string bmp = dir + "/shot.bmp";
+    const std::string dir = makeTempDir(), bmp = dir + "/shot.bmp";
     capture(server, "xwd -root -silent | convert xwd:- bmp3:" + bmp);
     if (!pngPath.empty())
         capture(server, "convert " + bmp + " " + pngPath);

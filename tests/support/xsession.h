@@ -18,7 +18,6 @@ struct XServer
 struct ProgramRun
 {
     pid_t pid = 0;
-    std::string dir;       // working directory, a stage copy
     std::string outFile;   // standard output
     std::string errFile;   // standard error
     std::string audioFile; // what the program played (disk audio driver)

@@ -7,6 +7,7 @@
 #include "browser/browser.h"
 #include "browser/catalogue.h"
 #include "preset/presetscreen.h"
+#include "sound/decode.h"
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"
@@ -18,27 +19,28 @@
 
 namespace
 {
-class BrowserTest : public ProgramTest
-{
-  protected:
-    void SetUp() override
-    {
-        ProgramTest::SetUp();
-        keyDown(SDLK_1);
-    }
-};
+using BrowserTest = ProgramTest;
 
 void writeTone(const std::string& path, int frames = 10)
 {
     writeWav16(path, constantStereo(frames, 1000), 2);
 }
 
+// A slot's sound as the decoder found it each time it reported on a file.
+int slotWatched = 0;
+std::vector<Mix_Chunk*> heldWhileDecoding;
+bool recordSlot(const char*, double)
+{
+    heldWhileDecoding.push_back(samples[slotWatched]);
+    return true;
+}
+
 // Pixels of the two surfaces that differ within the box.
-int differences(SDL_Surface* a, SDL_Surface* b, int x0, int y0, int x1, int y1)
+int differences(SDL_Surface* a, SDL_Surface* b, Box box)
 {
     int n = 0;
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
+    for (int y = box.y0; y <= box.y1; ++y)
+        for (int x = box.x0; x <= box.x1; ++x)
             n += pixelAt(a, x, y) != pixelAt(b, x, y);
     return n;
 }
@@ -88,6 +90,7 @@ TEST(BrowserPressBoxes, EachControlKeepsToItsBoxBothEndsIncluded)
 
 TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlotShownByTheMarkers)
 {
+    keyDown(SDLK_1);
     EXPECT_EQ(cantidad, 6) << "the stage's four kits and the two folder entries";
     pressIn(kLoopsTabBox);
     EXPECT_EQ(modo_samples, 0);
@@ -127,23 +130,18 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlotShownByT
     drawImage(sample_sel, rectOf(moved(kSlotCursor, 0, kMarkerPitch * 2)));
     for (int slot : {0, 3, 4, 7})
         drawImage(asignado, rectOf(moved(kSlotMarker, 0, kMarkerPitch * slot)));
-    int different = 0;
-    for (int y = 22; y < kScreenHeight; ++y)
-        for (int x = kSlotCursor.x0; x < kScreenWidth; ++x)
-            different += pixelAt(shown, x, y) != pixelAt(screen, x, y);
-    EXPECT_EQ(different, 0) << "markers on the selected and exactly the assigned slots";
+    EXPECT_EQ(differences(shown, screen, {kSlotCursor.x0, 22, kScreenWidth - 1, kScreenHeight - 1}),
+              0)
+        << "markers on the selected and exactly the assigned slots";
     canal_sel = 5;
     frame();
-    int relabelled = 0;
-    for (int y = kSlotLabelRoom.y0; y <= kSlotLabelRoom.y1; ++y)
-        for (int x = kSlotLabelRoom.x0; x <= kSlotLabelRoom.x1; ++x)
-            relabelled += pixelAt(shown, x, y) != pixelAt(screen, x, y);
-    EXPECT_GT(relabelled, 0) << "the next frame's label names the newly selected slot";
+    EXPECT_GT(differences(shown, screen, kSlotLabelRoom), 0) << "the label names the new slot";
     SDL_FreeSurface(shown);
 }
 
 TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheLastPressedEntry)
 {
+    keyDown(SDLK_1);
     writeTone("kits/hihat_open.wav", 300);
     writeFile("kits/clap.wav", ""); // does not decode
     const std::string longName = std::string(180, 'x') + ".wav";
@@ -167,6 +165,16 @@ TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheLastPressedEntry)
                              asignados[a.slot], samples[a.slot] ? samples[a.slot]->alen : 0),
                   std::tuple(a.path, a.name, 1, a.bytes));
     }
+    // The old sound is gone from the slot before the new file decodes.
+    slotWatched = 4;
+    pressIn(listRow(4));
+    pressIn(slotBand(4));
+    decodeWatcher = recordSlot;
+    pressIn(kAssignBox);
+    decodeWatcher = nullptr;
+    EXPECT_EQ(heldWhileDecoding, std::vector<Mix_Chunk*>(heldWhileDecoding.size(), nullptr));
+    EXPECT_FALSE(heldWhileDecoding.empty());
+    ASSERT_NE(samples[4], nullptr);
     ct_lista = 7;
     assignRow(0, 0);
     EXPECT_EQ(lista_samples[0], "kits/" + longName) << "a long name is assigned whole";
@@ -197,6 +205,7 @@ TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheLastPressedEntry)
 
 TEST_F(BrowserTest, NamesAreDrawnAsUtf8OrLatin1AndKeepInsideTheirArea)
 {
+    keyDown(SDLK_1);
     for (const char* utf8 : {"", "plain", "\xc3\xb1", "\xe2\x82\xac", "\xf4\x8f\xbf\xbf"})
         EXPECT_TRUE(isUtf8(utf8)) << utf8;
     // Latin-1 letters, a stray continuation, cut, overlong and surrogate sequences,
@@ -221,7 +230,7 @@ TEST_F(BrowserTest, NamesAreDrawnAsUtf8OrLatin1AndKeepInsideTheirArea)
         drawExpected(expected, name, name != latin1, kRowTextAt.x, kRowTextAt.y + kRowPitch * i, 0,
                      kListBox.x1 - kRowTextAt.x + 1);
     }
-    EXPECT_EQ(differences(screen, expected, 0, kRowTextAt.y, kHoverArea.x1, kListBox.y1), 0);
+    EXPECT_EQ(differences(screen, expected, {0, kRowTextAt.y, kHoverArea.x1, kListBox.y1}), 0);
     SDL_FreeSurface(expected);
 
     // A typed name longer than its field shows its end, within the field's margins.
@@ -236,6 +245,6 @@ TEST_F(BrowserTest, NamesAreDrawnAsUtf8OrLatin1AndKeepInsideTheirArea)
     TTF_SizeText(fuente, typed.c_str(), &width, nullptr);
     drawExpected(expected, typed, true, kPresetNameAt.x, kPresetNameAt.y, width - kPresetNameRoom,
                  kPresetNameRoom);
-    EXPECT_EQ(differences(screen, expected, 0, 0, 319, 239), 0);
+    EXPECT_EQ(differences(screen, expected, kScreenBox), 0);
     SDL_FreeSurface(expected);
 }

@@ -1,6 +1,5 @@
 // The shell inside the test process: start-up state, event routing, screen
-// switching, the last frame and keyed images; frame pacing and the window scale; a
-// missing font.
+// switching, the last frame and keyed images; frame pacing and the window scale.
 #include "app/assets.h"
 #include "app/display.h"
 #include "app/loop.h"
@@ -9,12 +8,7 @@
 #include "sound/pads.h"
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
-#include "tests/support/stage.h"
 #include "tests/support/wav.h"
-
-#include <SDL/SDL_mixer.h>
-#include <cstdio>
-#include <unistd.h>
 
 namespace
 {
@@ -30,15 +24,13 @@ bool quits(SDL_Event e, int button = -1)
 }
 } // namespace
 
-TEST_F(ShellTest, StartsOnThePresetScreenAndQuitsOnlyWhenAsked)
+TEST_F(ShellTest, StartsOnThePresetScreenQuitsOnlyWhenAskedAndKeysSwitchScreens)
 {
-    EXPECT_EQ(modo, kPresetScreen);
-    EXPECT_EQ(mx + my, 0) << "a press before any motion acts at (0, 0)";
+    EXPECT_EQ(std::tuple(modo, mx + my), std::tuple(kPresetScreen, 0));
     for (SDL_Surface* image : {boton_p, boton_p_2, boton_s, boton_s_2, caja_s, caja_l, rata,
                                caja_s_2, sample_sel, asignado, caja_p})
         EXPECT_TRUE(image->flags & SDL_SRCCOLORKEY && image->format->colorkey == 0);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), kHandheld ? SDL_DISABLE : SDL_ENABLE)
-        << "the pointer shows on a desktop, not on a touch screen";
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), kHandheld ? SDL_DISABLE : SDL_ENABLE);
 
     EXPECT_TRUE(quits(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)));
     EXPECT_TRUE(quits(keyEvent(SDL_KEYUP, SDLK_ESCAPE)));
@@ -49,36 +41,26 @@ TEST_F(ShellTest, StartsOnThePresetScreenAndQuitsOnlyWhenAsked)
     EXPECT_FALSE(quits(keyEvent(SDL_JOYBUTTONDOWN), 7));
     EXPECT_TRUE(quits(keyEvent(SDL_QUIT)));
     EXPECT_EQ(modo, kPresetScreen);
-}
 
-TEST_F(ShellTest, KeysAndJoystickSwitchScreensAndListScreensGoBackToTheirTop)
-{
     keyDown(SDLK_3);
     ct_lista = 4;
     keyDown(SDLK_1);
-    EXPECT_EQ(modo, kSampleBrowser);
-    EXPECT_EQ(ct_lista, 0);
+    EXPECT_EQ(std::tuple(modo, ct_lista), std::tuple(kSampleBrowser, 0));
     ct_lista = 3;
-    keyUp(SDLK_1);
+    quits(keyEvent(SDL_KEYUP, SDLK_1));
     EXPECT_EQ(ct_lista, 0) << "the release repeats the switch";
     keyDown(SDLK_KP0);
     EXPECT_EQ(modo, kSampleBrowser) << "keypad digits are other keys";
 
     // Joystick: one screen forward or back, no wrapping; the list screens rescan.
-    const struct
-    {
-        Uint8 button;
-        int32_t screen, list;
-    } steps[] = {{5, kSamplePads, 2},   {5, kLoopPads, 2},      {5, kLoopPads, 2},
-                 {4, kSamplePads, 2},   {4, kSampleBrowser, 0}, {4, kPresetScreen, 0},
-                 {4, kPresetScreen, 2}, {5, kSampleBrowser, 0}};
-    for (const auto& step : steps)
+    const int steps[][3] = {{5, kSamplePads, 2},   {5, kLoopPads, 2},      {5, kLoopPads, 2},
+                            {4, kSamplePads, 2},   {4, kSampleBrowser, 0}, {4, kPresetScreen, 0},
+                            {4, kPresetScreen, 2}, {5, kSampleBrowser, 0}};
+    for (const auto& [button, shown, list] : steps)
     {
         ct_lista = ct_lista_2 = 2;
-        joyButton(step.button);
-        EXPECT_EQ(modo, step.screen);
-        EXPECT_EQ(ct_lista, step.list) << "into screen " << step.screen;
-        EXPECT_EQ(ct_lista_2, step.list) << "into screen " << step.screen;
+        quits(keyEvent(SDL_JOYBUTTONDOWN), button);
+        EXPECT_EQ(std::tuple(modo, ct_lista, ct_lista_2), std::tuple(shown, list, list));
     }
 }
 
@@ -101,21 +83,20 @@ TEST_F(ShellTest, EventsQueuedWithTheQuitAreHandledBeforeTheLastFrame)
     EXPECT_EQ(pixelAt(screen, 160, 120), shown) << "the last frame shows the sample pads";
 }
 
-TEST(Pacing, AFrameARefreshNoneMadeUpAfterAStallAndHeldArrowsRepeatAfterADelay)
+TEST(Pacing, FramesRepeatsAndTheWindowScale)
 {
+    // A frame a refresh, none made up after a stall; held arrows repeat after a delay.
     constexpr int64_t t = 5000000, period = kFramePeriodUs;
     EXPECT_EQ(frameWait(t + period - 1000, t, false), 1000);
     EXPECT_EQ(frameWait(t + period + 1000, t, false), 0);
     EXPECT_EQ(frameWait(t + 1000, t, true), 0) << "a display that waited paces the loop itself";
     EXPECT_EQ(frameStart(t + period + 900, t), t + period) << "a late frame keeps the beat";
     EXPECT_EQ(frameStart(t + 3 * period, t), t + 3 * period) << "no burst after a stall";
-    EXPECT_EQ(scrollRepeatsDue(399999), 0);
-    EXPECT_EQ(scrollRepeatsDue(400000), 1);
-    EXPECT_EQ(scrollRepeatsDue(1400000), 16);
-}
+    EXPECT_EQ(
+        std::tuple(scrollRepeatsDue(399999), scrollRepeatsDue(400000), scrollRepeatsDue(1400000)),
+        std::tuple(0, 1, 16));
 
-TEST(WindowScale, TheLargestUpToFourInThreeQuartersOfTheDesktopUnlessAskedFor)
-{
+    // The largest scale up to four in three quarters of the desktop, unless asked for.
     const int desktops[][3] = {{1280, 960, 3}, {1920, 1080, 3}, {3840, 2160, 4}, {854, 640, 2},
                                {853, 640, 1},  {320, 240, 1},   {0, 0, 1}};
     for (const auto& [w, h, scale] : desktops)
@@ -128,21 +109,4 @@ TEST(WindowScale, TheLargestUpToFourInThreeQuartersOfTheDesktopUnlessAskedFor)
     EXPECT_EQ(askedScale(2, asksTwo, nullptr), 0) << "an option without its number";
     for (const char* env : {"0", "12", "x", ""})
         EXPECT_EQ(askedScale(1, asksTwo, env), 0) << env;
-}
-
-TEST(ShellWithoutFont, EveryScreenIsDrawnWithoutText)
-{
-    const std::string stage = makeStageCopy();
-    ASSERT_EQ(chdir(stage.c_str()), 0);
-    ASSERT_EQ(std::remove("img/letras.ttf"), 0);
-    useHeadlessDrivers(stage + "/audio.raw");
-    startUp();
-    EXPECT_EQ(fuente, nullptr);
-    for (SDLKey sym : {SDLK_0, SDLK_1, SDLK_2, SDLK_3})
-    {
-        keyDown(sym);
-        frame();
-    }
-    shutDown();
-    removeTree(stage);
 }
