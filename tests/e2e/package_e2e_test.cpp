@@ -37,7 +37,8 @@ TEST(PackageSession, InstallsAndItsLauncherRunsTheProgramInTheUsersOwnFolder)
         ProgramRun run =
             startProgram(server, work, {"HOME=" + home, "XDG_DATA_HOME=" + xdgDataHome},
                          root + "/usr/bin/padbox", args);
-        EXPECT_EQ(windowSize(server, waitForWindow(server)), size) << readFile(run.errFile);
+        EXPECT_EQ(windowGeometry(server, waitForWindow(server)), size + "+0,0")
+            << readFile(run.errFile);
         xdo(server, "mousemove 160 120 key Escape");
         EXPECT_EQ(waitExit(run), 0);
     };

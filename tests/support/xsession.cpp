@@ -66,18 +66,6 @@ std::string capture(const XServer& server, const std::string& command)
     return out;
 }
 
-// The field of xdotool's description of the window's geometry after label, up to end.
-std::string geometryField(const XServer& server, unsigned long window, const std::string& label,
-                          char end)
-{
-    const std::string geometry =
-        capture(server, "xdotool getwindowgeometry " + std::to_string(window) + " 2>/dev/null");
-    const size_t at = geometry.find(label);
-    if (at == std::string::npos)
-        return "";
-    const size_t from = at + label.size();
-    return geometry.substr(from, geometry.find(end, from) - from);
-}
 } // namespace
 
 XServer startXvfb(const std::string& screen)
@@ -163,14 +151,12 @@ unsigned long waitForWindow(const XServer& server, int timeoutMs)
     return 0;
 }
 
-std::string windowSize(const XServer& server, unsigned long window)
+std::string windowGeometry(const XServer& server, unsigned long window)
 {
-    return geometryField(server, window, "Geometry: ", '\n');
-}
-
-std::string windowPosition(const XServer& server, unsigned long window)
-{
-    return geometryField(server, window, "Position: ", ' ');
+    const std::string shown =
+        capture(server, "sh -c 'eval $(xdotool getwindowgeometry --shell " +
+                            std::to_string(window) + "); echo ${WIDTH}x${HEIGHT}+$X,$Y'");
+    return shown.substr(0, shown.find('\n'));
 }
 
 bool xdo(const XServer& server, const std::string& args)

@@ -15,31 +15,28 @@
 namespace
 {
 using Names = std::vector<std::string>;
+using CatalogueTest = ProgramTest;
 
-// The started program with the three catalogue folders emptied.
-class CatalogueTest : public ProgramTest
+Names scanned(const char* folder = kKitsFolder)
 {
-  protected:
-    void SetUp() override
-    {
-        ProgramTest::SetUp();
-        for (const char* folder : {kPresetFolder, kKitsFolder, kLoopsFolder})
-        {
-            removeTree(folder);
-            mkdir(folder, 0755);
-        }
-    }
+    scanCatalogue(folder);
+    return Names(lista.begin(), lista.begin() + cantidad);
+}
 
-    static Names scanned(const char* folder = kKitsFolder)
+// The three catalogue folders emptied.
+void emptyFolders()
+{
+    for (const char* folder : {kPresetFolder, kKitsFolder, kLoopsFolder})
     {
-        scanCatalogue(folder);
-        return Names(lista.begin(), lista.begin() + cantidad);
+        removeTree(folder);
+        mkdir(folder, 0755);
     }
-};
+}
 } // namespace
 
 TEST_F(CatalogueTest, ListsTheChosenFolderSortedWholeAndAMissingFolderAsNothing)
 {
+    emptyFolders();
     EXPECT_EQ(scanned(), (Names{".", ".."})) << "a folder's own and parent entries are rows";
     for (const char* path : {"kits/B.wav", "kits/A.wav", "kits/a.wav", "loops/x.wav"})
         writeFile(path, "");
@@ -74,6 +71,7 @@ TEST_F(CatalogueTest, LongNamesAreListedWholeOrLeftOutNeverCut)
 {
     // A slot path holds 199 bytes: kits/ leaves 194 for the name, loops/ 193; a preset
     // name holds 199 bytes whatever its folder.
+    emptyFolders();
     const std::string n193(193, 'c'), n194(194, 'd'), n195(195, 'e'), n200(200, 'f'),
         odd = "\xe9t\xe9 \xff  2.wav";
     for (const std::string& name : {n193, n194, n195, n200, odd})

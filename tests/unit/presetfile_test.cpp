@@ -8,7 +8,6 @@
 #include "tests/support/wav.h"
 
 #include <array>
-#include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -126,42 +125,27 @@ TEST_F(PresetFileTest, SavingReplacesAWholeFileOrLeavesTheOldOneAlone)
     umask(mask);
     EXPECT_EQ(mode_t(std::filesystem::status("presets/keep.trp").permissions()), 0666 & ~mask)
         << "made as a file opened for writing would be";
-
-    // A disk that takes no more than 100 bytes: the new 158-byte preset cannot be
-    // written, and the old one stays whole.
-    setSlotPaths(kFull);
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit limit;
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const rlim_t before = std::exchange(limit.rlim_cur, 100);
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const bool written = writePreset("presets/keep.trp");
-    limit.rlim_cur = before;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(readFile("presets/keep.trp"), layout(kSparse));
-
     std::filesystem::create_directory("presets/folder.trp");
     EXPECT_FALSE(writePreset("presets/folder.trp"));
     EXPECT_TRUE(std::filesystem::is_directory("presets/folder.trp"));
-    const auto entries = std::distance(std::filesystem::directory_iterator("presets"), {});
-    EXPECT_EQ(entries, 2) << "no temporary file is left behind";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("presets"), {}), 2)
+        << "no temporary file is left behind";
 
-    // A save killed midway, here by the file size limit's own signal, leaves its
-    // temporary file behind; no listing of the preset folder shows it.
-    const pid_t child = fork();
-    if (child == 0)
+    // A save killed midway, here by the signal of a 100-byte file size limit, leaves
+    // the old preset whole and its temporary file behind, which no listing shows.
+    setSlotPaths(kFull);
+    if (fork() == 0)
     {
-        signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit = {100, 100};
         setrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 100;
-        setrlimit(RLIMIT_FSIZE, &limit);
-        writePreset("presets/crash.trp");
+        writePreset("presets/keep.trp");
         _exit(0);
     }
     int status = 0;
-    waitpid(child, &status, 0);
+    wait(&status);
     EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(readFile("presets/keep.trp"), layout(kSparse));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("presets"), {}), 3);
     scanCatalogue(kPresetFolder);
     EXPECT_EQ(std::vector<std::string>(lista.begin(), lista.end()),
               (std::vector<std::string>{".", "..", "folder.trp", "keep.trp"}));

@@ -265,12 +265,17 @@ TEST_F(PresetScreenTest, ReadOnlyPresetsStayAndAFailedSaveSaysWhyWithTheKeyboard
 
     // A full disk and a read-only one: a small tmpfs over the preset folder.
     ASSERT_EQ(mount("tmpfs", "presets", "tmpfs", 0, "size=16k"), 0) << "run as root";
+    typeName("full");
+    pressIn(kSaveKeyBox);
+    const std::string full = readFile("presets/full.trp");
     writeFile("presets/filler", std::string(64 * 1024, 'x'));
+    snprintf(lista_samples[0], kSlotPathSize, "kits/other.wav");
     typeName("full");
     EXPECT_EQ(saved(), std::tuple(1, "full", "Not saved: disk full",
                                   "Not saved: presets/full.trp: No space left on device\n"));
+    EXPECT_EQ(readFile("presets/full.trp"), full) << "the old preset stays whole";
     scanCatalogue(kPresetFolder);
-    EXPECT_EQ(cantidad, 3) << "the folder's own entries and the filler";
+    EXPECT_EQ(cantidad, 4) << "the folder's own entries, the filler and the old preset";
     ASSERT_EQ(mount("tmpfs", "presets", "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr), 0);
     EXPECT_EQ(std::get<2>(saved()), "Not saved: read-only");
     EXPECT_EQ(umount("presets"), 0);
