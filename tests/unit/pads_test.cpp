@@ -48,10 +48,8 @@ class PadsTest : public ProgramTest
         asignados[slot] = 1;
         draw();
         const Point at = padNamePoint(pad);
-        int ink = 0;
-        for (int y = at.y; y < std::min(at.y + 12, kScreenHeight); ++y)
-            for (int x = at.x; x < at.x + 40; ++x)
-                ink += pixelAt(bare, x, y) != pixelAt(screen, x, y);
+        const int ink = differingPixels(
+            bare, screen, {at.x, at.y, at.x + 39, std::min(at.y + 11, kScreenHeight - 1)});
         SDL_FreeSurface(bare);
         return ink;
     }
