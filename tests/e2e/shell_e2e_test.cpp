@@ -1,6 +1,7 @@
 // The real program under Xvfb: quitting, start-up failures, the hand-over to the
-// menu program, the window on a large desktop, and pipes, devices, a closed output
-// and no sound device, none of which may hang or stop it.
+// menu program, the window on a large desktop; pipes, devices, a closed output and no
+// sound device, none of which may hang or stop it; a preset's whole journey; and a
+// tour of the screens, whose screenshots in the build folder the README shows.
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
 #include "tests/support/xsession.h"
@@ -13,6 +14,34 @@
 
 namespace
 {
+// Each sound of the journey holds one level throughout, so the capture tells them apart.
+constexpr int16_t kFirstLevel = 1111, kSecondLevel = 1212, kLoopLevel = 2222;
+constexpr size_t kOneShotFrames = 4000, kLoopFrames = 6000;
+
+using Runs = std::vector<std::pair<int16_t, size_t>>;
+
+// The capture as runs of one level and their lengths in frames, silence left out. A
+// loop's run lasts as long as it was on, so a loop that went round counts as 0.
+Runs levelRuns(const std::string& audioFile)
+{
+    Runs runs;
+    int16_t last = 0;
+    for (int16_t v : leftChannel(readCapture(audioFile)))
+    {
+        for (int16_t level : {int16_t(0), kFirstLevel, kSecondLevel, kLoopLevel})
+            v = heardAs(v, level) ? level : v;
+        if (v && v == last)
+            ++runs.back().second;
+        else if (v)
+            runs.push_back({v, 1});
+        last = v;
+    }
+    for (auto& run : runs)
+        if (run.first == kLoopLevel && run.second > kLoopFrames)
+            run.second = 0;
+    return runs;
+}
+
 // What the menu probe records when it is started from its folder without arguments.
 const std::string kMenuStarted = std::string("cwd=") + PADBOX_MENU_PROBE_DIR +
                                  "\nargc=0\narg0=" + PADBOX_MENU_PROBE_DIR + "/gp2xmenu\n";
@@ -48,8 +77,20 @@ class ShellSession : public ::testing::Test
     // Keys typed with the pointer inside the window, and the exit status.
     int typeAndWait(const std::string& keys)
     {
-        xdo(server, "mousemove 160 120 key " + keys);
+        type(keys);
         return waitExit(run);
+    }
+
+    void type(const std::string& keys)
+    {
+        xdo(server, "mousemove 160 120 key " + keys);
+        settle(150);
+    }
+
+    void clicks(std::initializer_list<Box> boxes)
+    {
+        for (Box b : boxes)
+            clickIn(server, b);
     }
 
     XServer server;
@@ -208,4 +249,99 @@ TEST_F(ShellSession, PipesDevicesAClosedOutputAndNoSoundDeviceNeverHangOrStopIt)
     run = startProgram(kNowhere, dir, kHeadless);
     EXPECT_EQ(waitExit(run), 3);
     EXPECT_EQ(readFile(run.errFile), "No encuentro: caja_p.bmp\n");
+}
+
+TEST_F(ShellSession, SavedSlotsComeBackAfterARestartAndSoundTheSame)
+{
+    writeWav16(dir + "/kits/a1.wav", constantStereo(kOneShotFrames, kFirstLevel), 2);
+    writeWav16(dir + "/kits/a2.wav", constantStereo(kOneShotFrames, kSecondLevel), 2);
+    writeWav16(dir + "/loops/a3.wav", constantStereo(kLoopFrames, kLoopLevel), 2);
+    // Screen 2: pads 0 and 2, one after the other; screen 3: loop pad 1 on, then off;
+    // then quit.
+    const auto playThePadsAndQuit = [&]
+    {
+        type("2");
+        clickIn(server, kPadBoxes[0]);
+        settle(400);
+        clickIn(server, kPadBoxes[2]);
+        settle(400);
+        type("3");
+        clickIn(server, kPadBoxes[1]);
+        settle(1000);
+        clickIn(server, kPadBoxes[1]);
+        settle(300);
+        EXPECT_EQ(typeAndWait("Escape"), 0);
+    };
+
+    start();
+    type("1");
+    // The test's files sort first after "." and "..", each previewed as it is chosen.
+    clicks({listRow(2), slotBand(0), kAssignBox, listRow(3), slotBand(2), kAssignBox, kLoopsTabBox,
+            listRow(2), slotBand(5), kAssignBox});
+    settle(400);
+    type("0");
+    clickIn(server, kKeyboardButtonBox);
+    for (char c : std::string("journey1"))
+        clickIn(server, keyBoxOf(c));
+    clickIn(server, kSaveKeyBox);
+    playThePadsAndQuit();
+    const Runs first = levelRuns(run.audioFile);
+    EXPECT_EQ(readFile(dir + "/presets/journey1.trp"),
+              "Tamo Ri Presets\nkits/a1.wav\n\nkits/a2.wav\n\n\nloops/a3.wav\n\n\n"
+              "Oru\nSe supone que no deberias estar leyendo esto.\n");
+    EXPECT_EQ(readFile(run.outFile), "");
+
+    start();
+    clicks({listRow(3), kLoadButtonBox, kDialogBox}); // after demo.trp; the dialog goes
+    playThePadsAndQuit();
+    EXPECT_EQ(readFile(run.outFile), "kits/a1.wav\n\nkits/a2.wav\n\n\nloops/a3.wav\n\n\n");
+
+    // The first run also heard the three previews whole; then both runs played the
+    // same: the two one-shots whole, and the loop going round.
+    const Runs played = {
+        {kFirstLevel, kOneShotFrames}, {kSecondLevel, kOneShotFrames}, {kLoopLevel, 0}};
+    Runs heard = {
+        {kFirstLevel, kOneShotFrames}, {kSecondLevel, kOneShotFrames}, {kLoopLevel, kLoopFrames}};
+    heard.insert(heard.end(), played.begin(), played.end());
+    EXPECT_EQ(first, heard);
+    EXPECT_EQ(levelRuns(run.audioFile), played);
+}
+
+TEST_F(ShellSession, ATourOfEveryScreenOnTheDemoContent)
+{
+    const std::string shots = PADBOX_SCREENSHOT_DIR;
+    mkdir(shots.c_str(), 0755);
+    start();
+    std::vector<SDL_Surface*> taken;
+    auto take = [&](const char* name)
+    {
+        settle(250);
+        taken.push_back(screenshot(server, shots + "/" + name + ".png"));
+        ASSERT_NE(taken.back(), nullptr) << name;
+    };
+
+    clickIn(server, listRow(2)); // demo.trp, after "." and ".."
+    take("presets");
+    clickIn(server, kLoadButtonBox);
+    take("preset-loaded");
+    clickAt(server, 160, 120); // the dialog goes
+    clickIn(server, kKeyboardButtonBox);
+    for (char c : {'r', 'y', 'c', 'z'})
+        clickIn(server, keyBoxOf(c));
+    take("keyboard");
+    clickIn(server, kCancelKeyBox);
+    xdo(server, "key 1 mousemove 100 " + std::to_string(midY(listRow(4))));
+    clickIn(server, slotBand(5)); // slot L2
+    take("browser");
+    xdo(server, "key 2");
+    take("sample-pads");
+    xdo(server, "key 3");
+    clicks({kPadBoxes[0], kPadBoxes[3]});
+    settle(4800); // one pass of the demo loops, so queued loops have started
+    take("loop-pads");
+    EXPECT_EQ(typeAndWait("Escape"), 0);
+    for (size_t i = 1; i < taken.size(); ++i)
+        EXPECT_GT(differingPixels(taken[i - 1], taken[i], kScreenBox), 500) << "screenshot " << i;
+    for (SDL_Surface* shot : taken)
+        SDL_FreeSurface(shot);
 }
