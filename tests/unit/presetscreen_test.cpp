@@ -1,11 +1,15 @@
-// The preset screen and its keyboard: presses at the edges of every box, the load
-// dialog, loading and the failed load, typing, DEL, saving and stray taps.
+// The preset file and the preset screen: the writer's exact bytes, reading lines back
+// into the slots, damaged files, saving that never leaves a half-written preset; presses
+// at the edges of every box, the load dialog, loading and the failed load, typing, DEL,
+// saving and stray taps.
 #include "app/display.h"
 #include "app/loop.h"
 #include "app/progress.h"
 #include "app/shell.h"
 #include "browser/browser.h"
+#include "browser/catalogue.h"
 #include "preset/keyboard.h"
+#include "preset/presetfile.h"
 #include "preset/presetscreen.h"
 #include "sound/loops.h"
 #include "sound/pads.h"
@@ -14,16 +18,20 @@
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
 
+#include <array>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <sstream>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
 using PresetScreenTest = ProgramTest;
-const char kTail[] = "Oru\nSe supone que no deberias estar leyendo esto.\n";
 
 // Everything a load may change, as text.
 std::string playerState()
@@ -79,6 +87,39 @@ void typeName(const std::string& name)
     for (char c : name)
         pressIn(keyBoxOf(c));
 }
+
+using PresetFileTest = ProgramTest;
+using Paths = std::array<std::string, kSlotCount>;
+
+void setSlotPaths(const Paths& paths)
+{
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        snprintf(lista_samples[slot], kSlotPathSize, "%s", paths[slot].c_str());
+}
+
+std::string layout(const Paths& paths)
+{
+    std::string bytes = "Tamo Ri Presets\n";
+    for (const std::string& path : paths)
+        bytes += path + "\n";
+    return bytes + "Oru\nSe supone que no deberias estar leyendo esto.\n";
+}
+
+// What the reader makes of bytes.
+Paths parse(const std::string& bytes)
+{
+    FILE* in = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "r");
+    SlotPaths read;
+    readPresetPaths(in, read);
+    fclose(in);
+    Paths paths;
+    std::copy(std::begin(read), std::end(read), paths.begin());
+    return paths;
+}
+
+const Paths kFull = {"kits/a.wav",  "kits/b.wav",  "kits/c.wav",  "kits/d.wav",
+                     "loops/e.wav", "loops/f.wav", "loops/g.wav", "loops/h.wav"};
+const Paths kSparse = {"kits/kick.wav", "", "", "", "loops/beat.wav", "", "", ""};
 } // namespace
 
 TEST(PresetPressBoxes, KeysAndButtonsKeepToTheirBoxesBothEndsIncluded)
@@ -106,8 +147,7 @@ TEST(PresetPressBoxes, KeysAndButtonsKeepToTheirBoxesBothEndsIncluded)
 
 TEST_F(PresetScreenTest, TheKeyboardTypesDeletesSavesClosesCancelsAndStopsNamesAt195)
 {
-    snprintf(lista_samples[0], kSlotPathSize, "kits/kick.wav");
-    snprintf(lista_samples[4], kSlotPathSize, "loops/beat.wav");
+    setSlotPaths(kSparse);
     ct_lista_2 = 1;
     typeName("an2");
     for (int key : {0, 11, 24}) // the gaps right of and under keys
@@ -115,10 +155,7 @@ TEST_F(PresetScreenTest, TheKeyboardTypesDeletesSavesClosesCancelsAndStopsNamesA
     EXPECT_STREQ(nombre_archivo, "an2");
     frame();
     EXPECT_EQ(saved(), std::tuple(0, "an2.trp", "", ""));
-    EXPECT_EQ(readFile("presets/an2.trp"), std::string("Tamo Ri Presets\nkits/kick.wav\n\n\n\n"
-                                                       "loops/beat.wav\n\n\n\n") +
-                                               kTail);
-    EXPECT_EQ(ct_lista_2, 1);
+    EXPECT_EQ(std::pair(readFile("presets/an2.trp"), ct_lista_2), std::pair(layout(kSparse), 1));
     EXPECT_STREQ(catalogueEntry(2), "an2.trp") << "the folder is listed again";
 
     typeName("ab");
@@ -152,7 +189,7 @@ TEST_F(PresetScreenTest, TheKeyboardTypesDeletesSavesClosesCancelsAndStopsNamesA
 TEST_F(PresetScreenTest, ListRowsScrollAndStrayTapsWhileTheKeyboardIsHiddenWriteNothing)
 {
     for (const char* name : {"p0.trp", "p1.trp", "p2.trp", "p3.trp", "p4.trp", "p5.trp"})
-        writeFile(std::string("presets/") + name, kTail);
+        writeFile(std::string("presets/") + name, layout({}));
     scanCatalogue(kPresetFolder);
     ct_lista_2 = 3;
     pressIn(listRow(1));
@@ -282,10 +319,9 @@ TEST_F(PresetScreenTest, ALongLoadShowsItsProgressAndStopsAtTheFileItIsOnWhenAsk
 {
     // Eight slots of one long 48 kHz loop, each resampled as it loads.
     writeWav16("loops/long.wav", constantStereo(48000 * 30, 1000), 2, 48000);
-    std::string layout = "Tamo Ri Presets\n";
-    for (int slot = 0; slot < kSlotCount; ++slot)
-        layout += "loops/long.wav\n";
-    writeFile("presets/long.trp", layout + kTail);
+    Paths paths;
+    paths.fill("loops/long.wav");
+    writeFile("presets/long.trp", layout(paths));
     strcpy(nombre_archivo, "long.trp");
     frame();
     EXPECT_NE(printedBy({middleOf(kLoadButtonBox)}), "");
@@ -315,4 +351,105 @@ TEST_F(PresetScreenTest, ALongLoadShowsItsProgressAndStopsAtTheFileItIsOnWhenAsk
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(quitDuringWork);
     EXPECT_EQ(samples[kSlotCount - 1], nullptr) << "the last slot was never decoded";
+}
+
+TEST_F(PresetFileTest, WritesExactBytesAndEverySlotPatternReadsBackInPlace)
+{
+    // A file name may hold a line feed; written as it is, it would push every later
+    // slot one line down. Such a path is saved as an empty line instead.
+    Paths odd = kFull, oddWritten = kFull;
+    odd[1] = "kits/line\nbreak.wav";
+    oddWritten[3] = odd[3] = "kits/cr.wav\r";
+    oddWritten[5] = odd[5] = "loops/mid\rcr.wav";
+    oddWritten[1] = oddWritten[3] = "";
+    for (const auto& [paths, written] :
+         {std::pair{kFull, kFull}, {kSparse, kSparse}, {odd, oddWritten}})
+    {
+        setSlotPaths(paths);
+        ASSERT_TRUE(writePreset("presets/x.trp"));
+        EXPECT_EQ(readFile("presets/x.trp"), layout(written));
+    }
+    const Paths filled = {"kits/my kick.wav", "kits/b.wav",  "kits/a b c.wav", "kits/d.wav",
+                          "loops/break.wav",  "loops/f.wav", "loops/g  g.wav", " loops/h .wav"};
+    for (int pattern = 0; pattern < 1 << kSlotCount; ++pattern)
+    {
+        Paths paths;
+        for (int slot = 0; slot < kSlotCount; ++slot)
+            paths[slot] = pattern & (1 << slot) ? filled[slot] : "";
+        ASSERT_EQ(parse(layout(paths)), paths) << "pattern " << pattern;
+    }
+}
+
+TEST_F(PresetFileTest, ReadingFillsSlotsWithSoundsAndFileNamesAndPrintsThePaths)
+{
+    writeWav16("kits/kick_long_name.wav", constantStereo(100, 500), 2);
+    writeWav16("noslash.wav", constantStereo(50, 800), 2);
+    writeFile("presets/mix.trp", layout({"", "loops/beat.wav", "kits/kick_long_name.wav",
+                                         "noslash.wav", "", "", "kits/missing.wav", "kits/"}));
+    testing::internal::CaptureStdout();
+    readPreset("presets/mix.trp");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "\nloops/beat.wav\nkits/kick_long_name.wav\nnoslash.wav\n\n\nkits/missing.wav\n"
+              "kits/\n");
+    const char* names[] = {"", "beat.wav", "kick_lon", "noslash.", "", "", "missing.", ""};
+    const uint8_t assigned[] = {0, 1, 1, 1, 0, 0, 1, 1};
+    const bool sounds[] = {0, 1, 1, 1, 0, 0, 0, 0};
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        EXPECT_EQ(std::tuple(std::string(nombres[slot]), asignados[slot], samples[slot] != nullptr),
+                  std::tuple(names[slot], assigned[slot], sounds[slot]))
+            << slot;
+    EXPECT_EQ(samples[2]->alen, 100u * 4);
+}
+
+TEST_F(PresetFileTest, DamagedFilesReadAsFarAsTheirLinesGo)
+{
+    EXPECT_EQ(parse(""), Paths{});
+    EXPECT_EQ(parse("h\nkits/a.wav\n\nkits/c.wav"), (Paths{"kits/a.wav", "", "kits/c.wav"}))
+        << "a last line without its line feed still counts";
+    std::string crlf = layout(kSparse);
+    for (size_t at = crlf.find('\n'); at != std::string::npos; at = crlf.find('\n', at + 2))
+        crlf.insert(at, "\r");
+    EXPECT_EQ(parse(crlf), kSparse);
+    EXPECT_EQ(parse("h\r\nkits/a.wav\r\r\n"), (Paths{"kits/a.wav\r"}))
+        << "only the return right before the line feed goes";
+    // A path holds 199 characters: one more leaves the slot empty and the rest aligned.
+    const std::string fits = "kits/" + std::string(194, 'x');
+    EXPECT_EQ(parse(std::string(3000, 'h') + "\n" + fits + "\n" + fits + "y\nkits/c.wav\n" +
+                    std::string(5000, 'z') + "\nloops/f.wav\n"),
+              (Paths{fits, "", "kits/c.wav", "", "loops/f.wav"}));
+}
+
+TEST_F(PresetFileTest, SavingReplacesAWholeFileOrLeavesTheOldOneAlone)
+{
+    setSlotPaths(kSparse);
+    removeTree("presets");
+    ASSERT_TRUE(writePreset("presets/keep.trp")) << "the folder is made when missing";
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(mode_t(std::filesystem::status("presets/keep.trp").permissions()), 0666 & ~mask)
+        << "made as a file opened for writing would be";
+    std::filesystem::create_directory("presets/folder.trp");
+    EXPECT_FALSE(writePreset("presets/folder.trp"));
+    EXPECT_TRUE(std::filesystem::is_directory("presets/folder.trp"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("presets"), {}), 2)
+        << "no temporary file is left behind";
+
+    // A save killed midway, here by the signal of a 100-byte file size limit, leaves
+    // the old preset whole and its temporary file behind, which no listing shows.
+    setSlotPaths(kFull);
+    if (fork() == 0)
+    {
+        const rlimit limit = {100, 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        writePreset("presets/keep.trp");
+        _exit(0);
+    }
+    int status = 0;
+    wait(&status);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(readFile("presets/keep.trp"), layout(kSparse));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("presets"), {}), 3);
+    scanCatalogue(kPresetFolder);
+    EXPECT_EQ(std::vector<std::string>(lista.begin(), lista.end()),
+              (std::vector<std::string>{".", "..", "folder.trp", "keep.trp"}));
 }
