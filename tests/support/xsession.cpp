@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace
 {
@@ -90,11 +91,8 @@ XServer startXvfb(const std::string& screen)
 
 void stopXvfb(XServer& server)
 {
-    if (server.pid > 0)
-    {
-        kill(server.pid, SIGTERM);
+    if (server.pid > 0 && kill(server.pid, SIGTERM) == 0)
         waitPid(server.pid, 5000);
-    }
     server.pid = 0;
 }
 
@@ -131,24 +129,16 @@ std::string programErrors(const ProgramRun& run)
 
 int waitExit(ProgramRun& run, int timeoutMs)
 {
-    const int status = waitPid(run.pid, timeoutMs);
-    run.pid = 0;
-    return status;
+    return waitPid(std::exchange(run.pid, 0), timeoutMs);
 }
 
 unsigned long waitForWindow(const XServer& server, int timeoutMs)
 {
-    for (int waited = 0; waited <= timeoutMs; waited += 50, settle(50))
-    {
-        const std::string id =
-            capture(server, "xdotool search --onlyvisible --name '^padbox$' 2>/dev/null");
-        if (!id.empty())
-        {
-            settle(200); // the first frames
-            return std::stoul(id);
-        }
-    }
-    return 0;
+    const std::string id = capture(server, "timeout " + std::to_string(timeoutMs / 1000.0) +
+                                               " xdotool search --sync --onlyvisible --name "
+                                               "'^padbox$' 2>/dev/null");
+    settle(200); // the first frames
+    return id.empty() ? 0 : std::stoul(id);
 }
 
 std::string windowGeometry(const XServer& server, unsigned long window)
@@ -168,10 +158,8 @@ bool xdo(const XServer& server, const std::string& args)
 
 void clickAt(const XServer& server, int x, int y)
 {
-    xdo(server, "mousemove " + std::to_string(x) + " " + std::to_string(y));
-    settle(60);
-    xdo(server, "click 1");
-    settle(60);
+    xdo(server, "mousemove " + std::to_string(x) + " " + std::to_string(y) +
+                    " sleep 0.06 click 1 sleep 0.06");
 }
 
 void clickIn(const XServer& server, Box b)

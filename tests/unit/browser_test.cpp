@@ -61,7 +61,6 @@ void assignRow(int row, int slot)
 }
 
 using Names = std::vector<std::string>;
-using CatalogueTest = ProgramTest;
 
 Names scanned(const char* folder = kKitsFolder)
 {
@@ -69,15 +68,6 @@ Names scanned(const char* folder = kKitsFolder)
     return Names(lista.begin(), lista.begin() + cantidad);
 }
 
-// The three catalogue folders emptied.
-void emptyFolders()
-{
-    for (const char* folder : {kPresetFolder, kKitsFolder, kLoopsFolder})
-    {
-        removeTree(folder);
-        mkdir(folder, 0755);
-    }
-}
 } // namespace
 
 TEST(BrowserPressBoxes, EachControlKeepsToItsBoxBothEndsIncluded)
@@ -260,16 +250,28 @@ TEST_F(BrowserTest, NamesAreDrawnAsUtf8OrLatin1AndKeepInsideTheirArea)
     SDL_FreeSurface(expected);
 }
 
-TEST_F(CatalogueTest, ListsTheChosenFolderSortedWholeAndAMissingFolderAsNothing)
+TEST_F(BrowserTest, TheCatalogueListsAFolderSortedWholeWithLongNamesWholeOrLeftOut)
 {
-    emptyFolders();
+    for (const char* folder : {kPresetFolder, kKitsFolder, kLoopsFolder})
+    {
+        removeTree(folder);
+        mkdir(folder, 0755);
+    }
     EXPECT_EQ(scanned(), (Names{".", ".."})) << "a folder's own and parent entries are rows";
+    // A slot path holds 199 bytes: kits/ leaves 194 for the name, loops/ 193; a preset
+    // name holds 199 bytes whatever its folder.
+    const std::string n193(193, 'c'), n194(194, 'd'), n195(195, 'e'), n200(200, 'f'),
+        odd = "\xe9t\xe9 \xff  2.wav";
+    for (const std::string& name : {n193, n194, n195, n200, odd})
+        for (const char* folder : {kPresetFolder, kKitsFolder, kLoopsFolder})
+            writeFile(folder + name, "");
     for (const char* path : {"kits/B.wav", "kits/A.wav", "kits/a.wav", "loops/x.wav"})
         writeFile(path, "");
     mkdir("kits/sub", 0755);
-    EXPECT_EQ(scanned(), (Names{".", "..", "A.wav", "B.wav", "a.wav", "sub"}));
-    EXPECT_EQ(scanned(kLoopsFolder), (Names{".", "..", "x.wav"}));
-    EXPECT_EQ(std::string(catalogueEntry(-1)) + catalogueEntry(3), "");
+    EXPECT_EQ(scanned(), (Names{".", "..", "A.wav", "B.wav", "a.wav", n193, n194, "sub", odd}));
+    EXPECT_EQ(scanned(kLoopsFolder), (Names{".", "..", n193, "x.wav", odd}));
+    EXPECT_EQ(scanned(kPresetFolder), (Names{".", "..", n193, n194, n195, odd}));
+    EXPECT_EQ(std::string(catalogueEntry(-1)) + catalogueEntry(6), "");
     removeTree("presets");
     EXPECT_EQ(scanned(kPresetFolder), Names{});
     int32_t offset = 0;
@@ -291,21 +293,6 @@ TEST_F(CatalogueTest, ListsTheChosenFolderSortedWholeAndAMissingFolderAsNothing)
     EXPECT_EQ(offset, cantidad) << "scrolling stops with every row blank";
     scrollUp(&offset);
     EXPECT_EQ(offset, cantidad - 1);
-}
-
-TEST_F(CatalogueTest, LongNamesAreListedWholeOrLeftOutNeverCut)
-{
-    // A slot path holds 199 bytes: kits/ leaves 194 for the name, loops/ 193; a preset
-    // name holds 199 bytes whatever its folder.
-    emptyFolders();
-    const std::string n193(193, 'c'), n194(194, 'd'), n195(195, 'e'), n200(200, 'f'),
-        odd = "\xe9t\xe9 \xff  2.wav";
-    for (const std::string& name : {n193, n194, n195, n200, odd})
-        for (const char* folder : {kPresetFolder, kKitsFolder, kLoopsFolder})
-            writeFile(folder + name, "");
-    EXPECT_EQ(scanned(), (Names{".", "..", n193, n194, odd}));
-    EXPECT_EQ(scanned(kLoopsFolder), (Names{".", "..", n193, odd}));
-    EXPECT_EQ(scanned(kPresetFolder), (Names{".", "..", n193, n194, n195, odd}));
 }
 
 TEST(ListView, HoverBandsAndPressRowsEndOnTheirExactPixels)

@@ -31,47 +31,45 @@ bool quits(SDL_Event e, int button = -1)
     return quit;
 }
 
-class PadsTest : public ProgramTest
+using PadsTest = ProgramTest;
+
+// A sound long enough to still play while the test looks.
+void assignSound(int slot)
 {
-  protected:
-    // A sound long enough to still play while the test looks.
-    static void assignSound(int slot)
-    {
-        const std::string name = "s" + std::to_string(slot) + ".wav", path = "kits/" + name;
-        writeWav16(path, constantStereo(kTestRate * 2, 1000), 2);
-        assignSlot(slot, path.c_str(), name.c_str());
-    }
+    const std::string name = "s" + std::to_string(slot) + ".wav", path = "kits/" + name;
+    writeWav16(path, constantStereo(kTestRate * 2, 1000), 2);
+    assignSlot(slot, path.c_str(), name.c_str());
+}
 
-    // Whether the pad at `at` shows `image`: its middle, where lit and dark differ.
-    static bool shows(SDL_Surface* image, const SDL_Rect& at)
-    {
-        return pixelAt(screen, at.x + 70, at.y + 50) == pixelAt(image, 70, 50);
-    }
+// Whether the pad at `at` shows `image`: its middle, where lit and dark differ.
+bool shows(SDL_Surface* image, const SDL_Rect& at)
+{
+    return pixelAt(screen, at.x + 70, at.y + 50) == pixelAt(image, 70, 50);
+}
 
-    // Frames of screen 2 drawn before the pad at `at` shows dark again.
-    static int litFrames(const SDL_Rect& at)
-    {
-        int lit = 0;
-        for (frame(); lit < 100 && shows(boton_s_2, at); frame())
-            ++lit;
-        return lit;
-    }
+// Frames of screen 2 drawn before the pad at `at` shows dark again.
+int litFrames(const SDL_Rect& at)
+{
+    int lit = 0;
+    for (frame(); lit < 100 && shows(boton_s_2, at); frame())
+        ++lit;
+    return lit;
+}
 
-    // Pixels of the pad's name box that change when the slot counts as assigned.
-    static int nameInk(void (*draw)(), int slot, int pad)
-    {
-        asignados[slot] = 0;
-        draw();
-        SDL_Surface* bare = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
-        asignados[slot] = 1;
-        draw();
-        const Point at = padNamePoint(pad);
-        const int ink = differingPixels(
-            bare, screen, {at.x, at.y, at.x + 39, std::min(at.y + 11, kScreenHeight - 1)});
-        SDL_FreeSurface(bare);
-        return ink;
-    }
-};
+// Pixels of the pad's name box that change when the slot counts as assigned.
+int nameInk(void (*draw)(), int slot, int pad)
+{
+    asignados[slot] = 0;
+    draw();
+    SDL_Surface* bare = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
+    asignados[slot] = 1;
+    draw();
+    const Point at = padNamePoint(pad);
+    const int ink = differingPixels(
+        bare, screen, {at.x, at.y, at.x + 39, std::min(at.y + 11, kScreenHeight - 1)});
+    SDL_FreeSurface(bare);
+    return ink;
+}
 
 using Image = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
 
