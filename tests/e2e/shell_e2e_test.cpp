@@ -110,10 +110,8 @@ TEST_F(ShellSession, QuitsQuietlyOnEscapeControlCAndTheWindowsCloseButton)
     EXPECT_EQ(programErrors(run) + readFile(run.outFile), "");
     start();
     EXPECT_EQ(typeAndWait("ctrl+c"), 0);
-    const unsigned long window = start();
-    EXPECT_EQ(system(("DISPLAY=" + server.display + " " PADBOX_WMCLOSE " " + std::to_string(window))
-                         .c_str()),
-              0);
+    const std::string close = " " PADBOX_WMCLOSE " " + std::to_string(start());
+    EXPECT_EQ(system(("DISPLAY=" + server.display + close).c_str()), 0);
     EXPECT_EQ(waitExit(run), 0);
 }
 

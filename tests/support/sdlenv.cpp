@@ -5,6 +5,7 @@
 #include "tests/support/stage.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <unistd.h>
 
@@ -25,10 +26,7 @@ void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs)
     // 1024x768, which would double the window.
     setenv("PADBOX_SCALE", "1", 1);
     for (const std::string& entry : diskAudioEnvironment(audioFile, diskDelayMs))
-    {
-        const size_t equals = entry.find('=');
-        setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
-    }
+        putenv(strdup(entry.c_str())); // kept: the environment points into it
 }
 
 SDL_Event keyEvent(Uint8 type, SDLKey sym, SDLMod mod)
