@@ -88,7 +88,6 @@ void typeName(const std::string& name)
         pressIn(keyBoxOf(c));
 }
 
-using PresetFileTest = ProgramTest;
 using Paths = std::array<std::string, kSlotCount>;
 
 void setSlotPaths(const Paths& paths)
@@ -133,16 +132,13 @@ TEST(PresetPressBoxes, KeysAndButtonsKeepToTheirBoxesBothEndsIncluded)
                 ASSERT_TRUE(inBox(keyBoxOf(key), x, y)) << x << "," << y;
             }
     EXPECT_EQ(hits, kKeyCount * kKeySize * kKeySize);
-    const std::pair<bool (*)(int32_t, int32_t), Box> boxes[] = {
-        {inScrollUp, kPresetScrollUpBox},
-        {inScrollDown, kPresetScrollDownBox},
-        {inKeyboardButton, kKeyboardButtonBox},
-        {inLoadButton, kLoadButtonBox},
-        {inDelKey, kDelKeyBox},
-        {inSaveKey, kSaveKeyBox},
-        {inCancelKey, kCancelKeyBox}};
-    for (const auto& [in, box] : boxes)
-        expectHitsBox(in, box, true, false);
+    expectHitsBox(inScrollUp, kPresetScrollUpBox, true, false);
+    expectHitsBox(inScrollDown, kPresetScrollDownBox, true, false);
+    expectHitsBox(inKeyboardButton, kKeyboardButtonBox, true, false);
+    expectHitsBox(inLoadButton, kLoadButtonBox, true, false);
+    expectHitsBox(inDelKey, kDelKeyBox, true, false);
+    expectHitsBox(inSaveKey, kSaveKeyBox, true, false);
+    expectHitsBox(inCancelKey, kCancelKeyBox, true, false);
 }
 
 TEST_F(PresetScreenTest, TheKeyboardTypesDeletesSavesClosesCancelsAndStopsNamesAt195)
@@ -353,7 +349,7 @@ TEST_F(PresetScreenTest, ALongLoadShowsItsProgressAndStopsAtTheFileItIsOnWhenAsk
     EXPECT_EQ(samples[kSlotCount - 1], nullptr) << "the last slot was never decoded";
 }
 
-TEST_F(PresetFileTest, WritesExactBytesAndEverySlotPatternReadsBackInPlace)
+TEST_F(PresetScreenTest, WritesExactBytesAndEverySlotPatternReadsBackInPlace)
 {
     // A file name may hold a line feed; written as it is, it would push every later
     // slot one line down. Such a path is saved as an empty line instead.
@@ -380,7 +376,7 @@ TEST_F(PresetFileTest, WritesExactBytesAndEverySlotPatternReadsBackInPlace)
     }
 }
 
-TEST_F(PresetFileTest, ReadingFillsSlotsWithSoundsAndFileNamesAndPrintsThePaths)
+TEST_F(PresetScreenTest, ReadingFillsSlotsWithSoundsAndFileNamesAndPrintsThePaths)
 {
     writeWav16("kits/kick_long_name.wav", constantStereo(100, 500), 2);
     writeWav16("noslash.wav", constantStereo(50, 800), 2);
@@ -401,7 +397,7 @@ TEST_F(PresetFileTest, ReadingFillsSlotsWithSoundsAndFileNamesAndPrintsThePaths)
     EXPECT_EQ(samples[2]->alen, 100u * 4);
 }
 
-TEST_F(PresetFileTest, DamagedFilesReadAsFarAsTheirLinesGo)
+TEST_F(PresetScreenTest, DamagedFilesReadAsFarAsTheirLinesGo)
 {
     EXPECT_EQ(parse(""), Paths{});
     EXPECT_EQ(parse("h\nkits/a.wav\n\nkits/c.wav"), (Paths{"kits/a.wav", "", "kits/c.wav"}))
@@ -419,7 +415,7 @@ TEST_F(PresetFileTest, DamagedFilesReadAsFarAsTheirLinesGo)
               (Paths{fits, "", "kits/c.wav", "", "loops/f.wav"}));
 }
 
-TEST_F(PresetFileTest, SavingReplacesAWholeFileOrLeavesTheOldOneAlone)
+TEST_F(PresetScreenTest, SavingReplacesAWholeFileOrLeavesTheOldOneAlone)
 {
     setSlotPaths(kSparse);
     removeTree("presets");
