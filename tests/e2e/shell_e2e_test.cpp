@@ -1,6 +1,9 @@
 // The real program under Xvfb: quitting, start-up failures, the hand-over to the
-// menu program, the window on a large desktop, and pipes, devices, a closed output
-// and no sound device, none of which may hang or stop it.
+// menu program, the window on a large desktop; pipes, devices, a closed output and no
+// sound device, none of which may hang or stop it; a preset's whole journey; and a
+// tour of the screens, whose screenshots in the build folder the README shows; and the
+// Debian package made by CPack, unpacked into a temporary root, with its launcher
+// preparing the user's data folder and starting the program there.
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
 #include "tests/support/xsession.h"
@@ -11,19 +14,51 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace fs = std::filesystem;
+
 namespace
 {
+// Each sound of the journey holds one level throughout, so the capture tells them apart.
+constexpr int16_t kFirstLevel = 1111, kSecondLevel = 1212, kLoopLevel = 2222;
+constexpr size_t kOneShotFrames = 4000, kLoopFrames = 6000;
+
+using Runs = std::vector<std::pair<int16_t, size_t>>;
+
+// The capture as runs of one level and their lengths in frames, silence left out. A
+// loop's run lasts as long as it was on, so a loop that went round counts as 0.
+Runs levelRuns(const std::string& audioFile)
+{
+    Runs runs;
+    int16_t last = 0;
+    for (int16_t v : leftChannel(readCapture(audioFile)))
+    {
+        for (int16_t level : {int16_t(0), kFirstLevel, kSecondLevel, kLoopLevel})
+            v = heardAs(v, level) ? level : v;
+        if (v && v == last)
+            ++runs.back().second;
+        else if (v)
+            runs.push_back({v, 1});
+        last = v;
+    }
+    for (auto& run : runs)
+        if (run.first == kLoopLevel && run.second > kLoopFrames)
+            run.second = 0;
+    return runs;
+}
+
 // What the menu probe records when it is started from its folder without arguments.
 const std::string kMenuStarted = std::string("cwd=") + PADBOX_MENU_PROBE_DIR +
                                  "\nargc=0\narg0=" + PADBOX_MENU_PROBE_DIR + "/gp2xmenu\n";
+// No display at all: SDL never starts with the x11 driver.
+const XServer kNowhere = {0, ":4999"};
+const std::vector<std::string> kHeadless = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
 
 class ShellSession : public ::testing::Test
 {
   protected:
     void SetUp() override
     {
-        server = startXvfb();
-        dir = makeStageCopy();
+        server = startXvfb(), dir = makeStageCopy();
     }
     void TearDown() override
     {
@@ -43,66 +78,64 @@ class ShellSession : public ::testing::Test
         return window;
     }
 
+    // Keys typed with the pointer inside the window, and the exit status.
+    int typeAndWait(const std::string& keys)
+    {
+        type(keys);
+        return waitExit(run);
+    }
+
+    void type(const std::string& keys)
+    {
+        xdo(server, "mousemove 160 120 key " + keys);
+        settle(150);
+    }
+
+    void clicks(std::initializer_list<Box> boxes)
+    {
+        for (Box b : boxes)
+            clickIn(server, b);
+    }
+
     XServer server;
     std::string dir;
     ProgramRun run;
-    // No display at all: SDL never starts with the x11 driver.
-    const XServer nowhere = {0, ":4999"};
-    const std::vector<std::string> headless = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
 };
 } // namespace
 
 TEST_F(ShellSession, QuitsQuietlyOnEscapeControlCAndTheWindowsCloseButton)
 {
     start();
-    xdo(server, "mousemove 160 120 key 1 2 3 0 Escape");
-    EXPECT_EQ(waitExit(run), 0);
-    EXPECT_EQ(programErrors(run), "");
-    EXPECT_EQ(readFile(run.outFile), "");
-
+    EXPECT_EQ(typeAndWait("1 2 3 0 Escape"), 0);
+    EXPECT_EQ(programErrors(run) + readFile(run.outFile), "");
     start();
-    xdo(server, "mousemove 160 120 key ctrl+c");
+    EXPECT_EQ(typeAndWait("ctrl+c"), 0);
+    const std::string close = " " PADBOX_WMCLOSE " " + std::to_string(start());
+    EXPECT_EQ(system(("DISPLAY=" + server.display + close).c_str()), 0);
     EXPECT_EQ(waitExit(run), 0);
-
-    const unsigned long window = start();
-    EXPECT_EQ(system(("DISPLAY=" + server.display + " " PADBOX_WMCLOSE " " + std::to_string(window))
-                         .c_str()),
-              0);
-    EXPECT_EQ(waitExit(run), 0);
-}
-
-TEST_F(ShellSession, OpensItsWindowAtTheOriginOfALargerScreenOrWhereTheUserAsks)
-{
-    stopXvfb(server);
-    server = startXvfb("640x480x24");
-    EXPECT_EQ(windowPosition(server, start()), "0,0");
-    xdo(server, "mousemove 160 120 key Escape");
-    EXPECT_EQ(waitExit(run), 0);
-    EXPECT_EQ(windowPosition(server, start({"SDL_VIDEO_WINDOW_POS=10,20"})), "10,20");
 }
 
 TEST_F(ShellSession, StartUpFailuresEndWithTheirOwnMessageAndStatus)
 {
-    for (const char* image : {"dialog", "dialog_2", "f_play", "f_presets", "f_smp", "teclas",
-                              "boton_p", "boton_p_2", "boton_s", "boton_s_2", "caja_s", "caja_l",
-                              "rata", "caja_s_2", "sample_sel", "asignado", "caja_p"})
+    for (const auto& entry : fs::directory_iterator(dir + "/img"))
     {
-        const std::string path = dir + "/img/" + image + ".bmp";
-        const std::string bytes = readFile(path);
+        const std::string path = entry.path().string(), bytes = readFile(path);
+        if (entry.path().extension() != ".bmp")
+            continue;
         std::remove(path.c_str());
-        run = startProgram(nowhere, dir, headless);
-        EXPECT_EQ(waitExit(run), 3) << image;
-        EXPECT_EQ(readFile(run.errFile), std::string("No encuentro: ") + image + ".bmp\n");
+        run = startProgram(kNowhere, dir, kHeadless);
+        EXPECT_EQ(waitExit(run), 3) << path;
+        EXPECT_EQ(readFile(run.errFile),
+                  "No encuentro: " + entry.path().filename().string() + "\n");
         writeFile(path, bytes);
     }
 
-    run = startProgram(nowhere, dir, {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"});
+    run = startProgram(kNowhere, dir, {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"});
     EXPECT_EQ(waitExit(run), 1);
-    EXPECT_EQ(readFile(run.errFile).rfind("Couldn't initialize SDL: ", 0), 0u)
-        << readFile(run.errFile);
+    EXPECT_EQ(readFile(run.errFile).rfind("Couldn't initialize SDL: ", 0), 0u);
 
     run =
-        startProgram(nowhere, dir,
+        startProgram(kNowhere, dir,
                      {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy",
                       "LD_PRELOAD=" PADBOX_FAILMODE_LIB, "ASAN_OPTIONS=verify_asan_link_order=0"});
     EXPECT_EQ(waitExit(run), 2);
@@ -114,33 +147,31 @@ TEST_F(ShellSession, EveryExitAfterSdlStartsTheMenuFromItsFolder)
 {
     const std::string record = dir + "/menu-record.txt";
     start({"PADBOX_MENU_RECORD=" + record}, PADBOX_MENU_PROBE);
-    xdo(server, "mousemove 160 120 key Escape");
-    EXPECT_EQ(waitExit(run), 0) << "the process became the menu";
+    EXPECT_EQ(typeAndWait("Escape"), 0) << "the process became the menu";
     EXPECT_EQ(readFile(record), kMenuStarted);
 
     // A start-up that fails once SDL is up hands over as well.
     std::remove(record.c_str());
     std::remove((dir + "/img/caja_p.bmp").c_str());
-    std::vector<std::string> env = headless;
+    std::vector<std::string> env = kHeadless;
     env.push_back("PADBOX_MENU_RECORD=" + record);
-    run = startProgram(nowhere, dir, env, PADBOX_MENU_PROBE);
+    run = startProgram(kNowhere, dir, env, PADBOX_MENU_PROBE);
     EXPECT_EQ(waitExit(run), 0);
     EXPECT_EQ(readFile(record), kMenuStarted);
     EXPECT_EQ(readFile(run.errFile), "No encuentro: caja_p.bmp\n");
 
     std::remove(record.c_str());
-    run = startProgram(nowhere, dir, {"SDL_VIDEODRIVER=x11", "PADBOX_MENU_RECORD=" + record},
+    run = startProgram(kNowhere, dir, {"SDL_VIDEODRIVER=x11", "PADBOX_MENU_RECORD=" + record},
                        PADBOX_MENU_PROBE);
     EXPECT_EQ(waitExit(run), 1);
     EXPECT_FALSE(fileExists(record)) << "no menu when SDL never started";
 }
 
-TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedWithPressesWhereTheyAreDrawn)
+TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedAtItsOriginWithPressesWhereTheyAreDrawn)
 {
     stopXvfb(server);
     server = startXvfb("1280x960x24");
-    constexpr int16_t kLevel = 1234;
-    writeWav16(dir + "/kits/a.wav", constantStereo(kTestRate, kLevel), 2);
+    writeWav16(dir + "/kits/a.wav", constantStereo(kTestRate, 1234), 2);
     writeFile(dir + "/presets/demo.trp", "Tamo Ri Presets\n\nkits/a.wav\n\n\n\n\n\n\nOru\n"
                                          "Se supone que no deberias estar leyendo esto.\n");
     // Loads the demo preset, which fills slot 1 alone, and shows the sample pads, with
@@ -153,21 +184,14 @@ TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedWithPressesWhereTheyAreDr
         settle();
         return screenshot(server);
     };
-    auto size = [](int scale)
-    { return std::to_string(kScreenWidth * scale) + "x" + std::to_string(kScreenHeight * scale); };
-    auto quit = [&]
-    {
-        xdo(server, "key Escape");
-        EXPECT_EQ(waitExit(run), 0);
-    };
-
-    EXPECT_EQ(windowSize(server, start({"PADBOX_SCALE=2"}, "", {"--scale", "1"})), size(1));
+    EXPECT_EQ(windowGeometry(server, start({"PADBOX_SCALE=2"}, "", {"--scale", "1"})),
+              "320x240+0,0");
     SDL_Surface* single = showPads(1);
-    quit();
-    EXPECT_EQ(windowSize(server, start({"PADBOX_SCALE=2"})), size(2));
-    quit();
-
-    EXPECT_EQ(windowSize(server, start()), size(3)) << "three quarters of the desktop";
+    EXPECT_EQ(typeAndWait("Escape"), 0);
+    EXPECT_EQ(windowGeometry(server, start({"PADBOX_SCALE=2", "SDL_VIDEO_WINDOW_POS=10,20"})),
+              "640x480+10,20");
+    EXPECT_EQ(typeAndWait("Escape"), 0);
+    EXPECT_EQ(windowGeometry(server, start()), "960x720+0,0") << "three quarters of the desktop";
     SDL_Surface* tripled = showPads(3);
     int differing = 0;
     for (int y = 0; y < kScreenHeight * 3; ++y)
@@ -175,80 +199,204 @@ TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedWithPressesWhereTheyAreDr
             differing += pixelAt(tripled, x, y) != pixelAt(single, x / 3, y / 3);
     EXPECT_EQ(differing, 0) << "each pixel of the frame as a 3 x 3 square";
 
-    // Pad 1 plays slot 1 and stays lit 41 frames.
-    const int padX = midX(kPadBoxes[1]) * 3, padY = midY(kPadBoxes[1]) * 3;
-    clickAt(server, padX, padY);
-    settle(240);
-    SDL_Surface* lit = screenshot(server);
-    settle(900);
-    SDL_Surface* after = screenshot(server);
-    EXPECT_NE(pixelAt(lit, padX, padY), pixelAt(tripled, padX, padY))
-        << "lit 0.3 s after the press";
-    EXPECT_EQ(pixelAt(after, padX, padY), pixelAt(tripled, padX, padY)) << "dark after 1.2 s";
-    quit();
-    const std::vector<int16_t> left = leftChannel(readCapture(run.audioFile));
-    EXPECT_GT(std::count_if(left.begin(), left.end(), [](int16_t v) { return heardAs(v, kLevel); }),
-              kTestRate / 2);
-    for (SDL_Surface* shot : {single, tripled, lit, after})
-        SDL_FreeSurface(shot);
+    EXPECT_EQ(typeAndWait("Escape"), 0);
+    SDL_FreeSurface(single);
+    SDL_FreeSurface(tripled);
 }
 
-TEST_F(ShellSession, PipesAndDevicesWhereFilesShouldBeNeverHangIt)
+TEST_F(ShellSession, PipesDevicesAClosedOutputAndNoSoundDeviceNeverHangOrStopIt)
 {
     // Named pipes block whoever opens them for reading until a writer comes. Here one
     // is previewed, assigned and loaded from a preset with the terminal's input, and
-    // stands in for an image and for the font: each is a file that cannot be read.
+    // stands in for the font (every screen is then drawn without text) and an image.
     ASSERT_EQ(mkfifo((dir + "/kits/Fifo.wav").c_str(), 0644), 0);
     writeFile(dir + "/presets/Fifo.trp", "Tamo Ri Presets\nkits/Fifo.wav\n/dev/stdin\n\n\n\n\n\n\n"
                                          "Oru\nSe supone que no deberias estar leyendo esto.\n");
+    const auto loadFifo = [&]
+    {
+        clickIn(server, listRow(2)); // Fifo.trp, after "." and ".."
+        clickIn(server, kLoadButtonBox);
+        clickIn(server, kDialogBox);
+    };
     start();
     xdo(server, "mousemove 160 120 key 1");
-    clickIn(server, listRow(2)); // Fifo.wav, after "." and ".."
+    clickIn(server, listRow(2)); // Fifo.wav
     clickIn(server, kAssignBox); // to slot 0
     xdo(server, "key 0");
-    clickIn(server, listRow(2)); // Fifo.trp
-    clickIn(server, kLoadButtonBox);
-    xdo(server, "key Escape");
-    EXPECT_EQ(waitExit(run), 0);
+    loadFifo();
+    EXPECT_EQ(typeAndWait("Escape"), 0);
     EXPECT_EQ(readFile(run.outFile), "kits/Fifo.wav\n/dev/stdin\n\n\n\n\n\n\n");
 
-    const std::string font = dir + "/img/letras.ttf";
+    // Standard output into a pipe whose reader has gone, as with `padbox | head -c 1`,
+    // so the load's lines cannot be written; and the disk driver cannot create its
+    // file: no audio device.
+    const std::string font = dir + "/img/letras.ttf", image = dir + "/img/caja_p.bmp";
     std::remove(font.c_str());
     ASSERT_EQ(mkfifo(font.c_str(), 0644), 0);
-    start();
-    xdo(server, "mousemove 160 120 key Escape");
-    EXPECT_EQ(waitExit(run), 0) << "started without text";
+    const std::string out = dir + "/stdout.txt";
+    std::remove(out.c_str());
+    ASSERT_EQ(mkfifo(out.c_str(), 0644), 0);
+    const int reader = open(out.c_str(), O_RDONLY | O_NONBLOCK);
+    start({"SDL_DISKAUDIOFILE=" + dir + "/no such folder/audio.raw"});
+    close(reader);
+    loadFifo();
+    EXPECT_EQ(typeAndWait("1 2 3 0 Escape"), 0) << "ran without text, sound or output";
+    const std::string err = programErrors(run);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("without sound"), std::string::npos) << err;
+    std::remove(out.c_str());
 
-    const std::string image = dir + "/img/caja_p.bmp";
     std::remove(image.c_str());
     ASSERT_EQ(mkfifo(image.c_str(), 0644), 0);
-    run = startProgram(nowhere, dir, headless);
+    run = startProgram(kNowhere, dir, kHeadless);
     EXPECT_EQ(waitExit(run), 3);
     EXPECT_EQ(readFile(run.errFile), "No encuentro: caja_p.bmp\n");
 }
 
-TEST_F(ShellSession, AClosedOutputPipeAndNoSoundDeviceAreNoReasonToStop)
+TEST_F(ShellSession, SavedSlotsComeBackAfterARestartAndSoundTheSame)
 {
-    // Standard output into a pipe whose reader has gone, as with `padbox | head -c 1`:
-    // the preset load's lines cannot be written, and the program runs on.
-    const std::string out = dir + "/stdout.txt";
-    ASSERT_EQ(mkfifo(out.c_str(), 0644), 0);
-    const int reader = open(out.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    start();
-    close(reader);
-    clickIn(server, listRow(2)); // demo.trp
-    clickIn(server, kLoadButtonBox);
-    clickIn(server, kDialogBox);
-    xdo(server, "key Escape");
-    EXPECT_EQ(waitExit(run), 0);
-    std::remove(out.c_str());
+    writeWav16(dir + "/kits/a1.wav", constantStereo(kOneShotFrames, kFirstLevel), 2);
+    writeWav16(dir + "/kits/a2.wav", constantStereo(kOneShotFrames, kSecondLevel), 2);
+    writeWav16(dir + "/loops/a3.wav", constantStereo(kLoopFrames, kLoopLevel), 2);
+    // Screen 2: pads 0 and 2, one after the other; screen 3: loop pad 1 on, then off;
+    // then quit.
+    const auto playThePadsAndQuit = [&]
+    {
+        type("2");
+        clickIn(server, kPadBoxes[0]);
+        settle(400);
+        clickIn(server, kPadBoxes[2]);
+        settle(400);
+        type("3");
+        clickIn(server, kPadBoxes[1]);
+        settle(1000);
+        clickIn(server, kPadBoxes[1]);
+        settle(300);
+        EXPECT_EQ(typeAndWait("Escape"), 0);
+    };
 
-    // The disk driver cannot create its file: no audio device.
-    start({"SDL_DISKAUDIOFILE=" + dir + "/no such folder/audio.raw"});
-    xdo(server, "mousemove 160 120 key Escape");
-    EXPECT_EQ(waitExit(run), 0);
-    const std::string err = programErrors(run);
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_NE(err.find("without sound"), std::string::npos) << err;
+    start();
+    type("1");
+    // The test's files sort first after "." and "..", each previewed as it is chosen.
+    clicks({listRow(2), slotBand(0), kAssignBox, listRow(3), slotBand(2), kAssignBox, kLoopsTabBox,
+            listRow(2), slotBand(5), kAssignBox});
+    settle(400);
+    type("0");
+    clickIn(server, kKeyboardButtonBox);
+    for (char c : std::string("journey1"))
+        clickIn(server, keyBoxOf(c));
+    clickIn(server, kSaveKeyBox);
+    playThePadsAndQuit();
+    const Runs first = levelRuns(run.audioFile);
+    EXPECT_EQ(readFile(dir + "/presets/journey1.trp"),
+              "Tamo Ri Presets\nkits/a1.wav\n\nkits/a2.wav\n\n\nloops/a3.wav\n\n\n"
+              "Oru\nSe supone que no deberias estar leyendo esto.\n");
+    EXPECT_EQ(readFile(run.outFile), "");
+
+    start();
+    clicks({listRow(3), kLoadButtonBox, kDialogBox}); // after demo.trp; the dialog goes
+    playThePadsAndQuit();
+    EXPECT_EQ(readFile(run.outFile), "kits/a1.wav\n\nkits/a2.wav\n\n\nloops/a3.wav\n\n\n");
+
+    // The first run also heard the three previews whole; then both runs played the
+    // same: the two one-shots whole, and the loop going round.
+    const Runs played = {
+        {kFirstLevel, kOneShotFrames}, {kSecondLevel, kOneShotFrames}, {kLoopLevel, 0}};
+    Runs heard = {
+        {kFirstLevel, kOneShotFrames}, {kSecondLevel, kOneShotFrames}, {kLoopLevel, kLoopFrames}};
+    heard.insert(heard.end(), played.begin(), played.end());
+    EXPECT_EQ(first, heard);
+    EXPECT_EQ(levelRuns(run.audioFile), played);
+}
+
+TEST_F(ShellSession, ATourOfEveryScreenOnTheDemoContent)
+{
+    const std::string shots = PADBOX_SCREENSHOT_DIR;
+    mkdir(shots.c_str(), 0755);
+    start();
+    std::vector<SDL_Surface*> taken;
+    auto take = [&](const char* name)
+    {
+        settle(250);
+        taken.push_back(screenshot(server, shots + "/" + name + ".png"));
+        ASSERT_NE(taken.back(), nullptr) << name;
+    };
+
+    clickIn(server, listRow(2)); // demo.trp, after "." and ".."
+    take("presets");
+    clickIn(server, kLoadButtonBox);
+    take("preset-loaded");
+    clickAt(server, 160, 120); // the dialog goes
+    clickIn(server, kKeyboardButtonBox);
+    for (char c : {'r', 'y', 'c', 'z'})
+        clickIn(server, keyBoxOf(c));
+    take("keyboard");
+    clickIn(server, kCancelKeyBox);
+    xdo(server, "key 1 mousemove 100 " + std::to_string(midY(listRow(4))));
+    clickIn(server, slotBand(5)); // slot L2
+    take("browser");
+    xdo(server, "key 2");
+    take("sample-pads");
+    xdo(server, "key 3");
+    clicks({kPadBoxes[0], kPadBoxes[3]});
+    settle(4800); // one pass of the demo loops, so queued loops have started
+    take("loop-pads");
+    EXPECT_EQ(typeAndWait("Escape"), 0);
+    for (size_t i = 1; i < taken.size(); ++i)
+        EXPECT_GT(differingPixels(taken[i - 1], taken[i], kScreenBox), 500) << "screenshot " << i;
+    for (SDL_Surface* shot : taken)
+        SDL_FreeSurface(shot);
+}
+
+TEST_F(ShellSession, ThePackageInstallsAndItsLauncherRunsTheProgramInTheUsersOwnFolder)
+{
+    const std::string work = dir, home = work + "/home", packages = work + "/packages";
+    const std::string root = work + "/package root"; // a space catches unquoted paths
+    const std::string installed = root + "/usr/share/padbox";
+    ASSERT_EQ(system(("'" PADBOX_CPACK "' -G DEB --config '" PADBOX_CPACK_CONFIG "' -B '" +
+                      packages + "' >'" + work + "/cpack.log' 2>&1")
+                         .c_str()),
+              0)
+        << readFile(work + "/cpack.log");
+    for (const auto& deb : fs::directory_iterator(packages))
+        if (deb.path().extension() == ".deb")
+            system(("dpkg-deb -x '" + deb.path().string() + "' '" + root + "'").c_str());
+    EXPECT_EQ(access((root + "/usr/bin/padbox").c_str(), X_OK), 0);
+    EXPECT_TRUE(fileExists(root + "/usr/share/icons/hicolor/48x48/apps/padbox.png"));
+    const std::string entry = readFile(root + "/usr/share/applications/padbox.desktop");
+    EXPECT_NE(entry.find("\nExec=padbox\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nIcon=padbox\n"), std::string::npos) << entry;
+
+    // Starts the launcher, waits for a window of the given size and quits with Escape.
+    fs::create_directories(home);
+    auto startAndQuit = [&](const std::string& xdgDataHome, const std::string& size = "320x240",
+                            const std::vector<std::string>& args = {})
+    {
+        run = startProgram(server, work, {"HOME=" + home, "XDG_DATA_HOME=" + xdgDataHome},
+                           root + "/usr/bin/padbox", args);
+        EXPECT_EQ(windowGeometry(server, waitForWindow(server)), size + "+0,0")
+            << readFile(run.errFile);
+        xdo(server, "mousemove 160 120 key Escape");
+        EXPECT_EQ(waitExit(run), 0);
+    };
+
+    // First start, XDG_DATA_HOME unset (empty): the folder under HOME is made.
+    const std::string data = home + "/.local/share/padbox";
+    startAndQuit("");
+    for (const char* file : {"kits/kick.wav", "loops/bass.wav", "presets/demo.trp"})
+        EXPECT_EQ(readFile(data + "/" + file), readFile(installed + "/" + file)) << file;
+    EXPECT_TRUE(fs::is_symlink(data + "/img") && fs::equivalent(data + "/img", installed + "/img"));
+
+    // The user's changes survive the next start.
+    writeFile(data + "/presets/demo.trp", "mine\n");
+    fs::remove(data + "/loops/bass.wav");
+    startAndQuit("");
+    EXPECT_EQ(readFile(data + "/presets/demo.trp"), "mine\n");
+    EXPECT_FALSE(fileExists(data + "/loops/bass.wav"));
+
+    // XDG_DATA_HOME names another place for the folder; the launcher passes its
+    // arguments on.
+    startAndQuit(work + "/xdg data", "640x480", {"--scale", "2"});
+    EXPECT_EQ(readFile(work + "/xdg data/padbox/presets/demo.trp"),
+              readFile(installed + "/presets/demo.trp"));
 }

@@ -24,13 +24,9 @@ void readFrom(const void* data, size_t size, SlotPaths& paths)
 std::string modelPath(const std::string& text, int slot)
 {
     size_t start = 0;
-    for (int line = 0; line <= slot && start != std::string::npos; ++line)
-    {
-        start = text.find('\n', start);
-        start = start == std::string::npos ? start : start + 1;
-    }
-    if (start == std::string::npos)
-        return "";
+    for (int line = 0; line <= slot; ++line, ++start)
+        if ((start = text.find('\n', start)) == std::string::npos)
+            return "";
     std::string path = text.substr(start, text.find('\n', start) - start);
     if (!path.empty() && path.back() == '\r')
         path.pop_back();

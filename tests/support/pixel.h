@@ -23,6 +23,16 @@ inline Uint32 pixelAt(SDL_Surface* surface, int x, int y)
     return Uint32(r) << 16 | Uint32(g) << 8 | b;
 }
 
+// Pixels of the two surfaces that differ within the box.
+inline int differingPixels(SDL_Surface* a, SDL_Surface* b, Box box)
+{
+    int n = 0;
+    for (int y = box.y0; y <= box.y1; ++y)
+        for (int x = box.x0; x <= box.x1; ++x)
+            n += pixelAt(a, x, y) != pixelAt(b, x, y);
+    return n;
+}
+
 inline Point middleOf(Box b)
 {
     return {midX(b), midY(b)};

@@ -5,11 +5,13 @@
 #include "tests/support/stage.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <unistd.h>
 
 namespace
 {
-void feed(const SDL_Event& event)
+void feed(SDL_Event event)
 {
     bool quit = false;
     handleEvent(event, &quit);
@@ -24,43 +26,7 @@ void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs)
     // 1024x768, which would double the window.
     setenv("PADBOX_SCALE", "1", 1);
     for (const std::string& entry : diskAudioEnvironment(audioFile, diskDelayMs))
-    {
-        const size_t equals = entry.find('=');
-        setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
-    }
-}
-
-void moveTo(int x, int y)
-{
-    SDL_Event event = {};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.x = static_cast<Uint16>(x);
-    event.motion.y = static_cast<Uint16>(y);
-    feed(event);
-}
-
-void press()
-{
-    SDL_Event event = {};
-    event.type = SDL_MOUSEBUTTONDOWN;
-    event.button.button = SDL_BUTTON_LEFT;
-    feed(event);
-}
-
-void release()
-{
-    feed(keyEvent(SDL_MOUSEBUTTONUP));
-}
-
-void pressAt(int x, int y)
-{
-    moveTo(x, y);
-    press();
-}
-
-void pressIn(Box b)
-{
-    pressAt(midX(b), midY(b));
+        putenv(strdup(entry.c_str())); // kept: the environment points into it
 }
 
 SDL_Event keyEvent(Uint8 type, SDLKey sym, SDLMod mod)
@@ -72,22 +38,30 @@ SDL_Event keyEvent(Uint8 type, SDLKey sym, SDLMod mod)
     return event;
 }
 
+void pressAt(int x, int y)
+{
+    SDL_Event event = keyEvent(SDL_MOUSEMOTION);
+    event.motion.x = static_cast<Uint16>(x);
+    event.motion.y = static_cast<Uint16>(y);
+    feed(event);
+    event = keyEvent(SDL_MOUSEBUTTONDOWN);
+    event.button.button = SDL_BUTTON_LEFT;
+    feed(event);
+}
+
+void pressIn(Box b)
+{
+    pressAt(midX(b), midY(b));
+}
+
+void release()
+{
+    feed(keyEvent(SDL_MOUSEBUTTONUP));
+}
+
 void keyDown(SDLKey sym, SDLMod mod)
 {
     feed(keyEvent(SDL_KEYDOWN, sym, mod));
-}
-
-void keyUp(SDLKey sym)
-{
-    feed(keyEvent(SDL_KEYUP, sym));
-}
-
-void joyButton(Uint8 button)
-{
-    SDL_Event event = {};
-    event.type = SDL_JOYBUTTONDOWN;
-    event.jbutton.button = button;
-    feed(event);
 }
 
 void waitMs(int ms)
@@ -97,9 +71,7 @@ void waitMs(int ms)
 
 void ProgramTest::SetUp()
 {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    home = cwd;
+    home = std::filesystem::current_path();
     stage = makeStageCopy();
     audioFile = stage + "/audio.raw";
     ASSERT_EQ(chdir(stage.c_str()), 0);
@@ -118,10 +90,6 @@ void ProgramTest::stopProgram()
 void ProgramTest::TearDown()
 {
     stopProgram();
-    if (!home.empty())
-    {
-        EXPECT_EQ(chdir(home.c_str()), 0);
-    }
-    if (!stage.empty())
-        removeTree(stage);
+    EXPECT_EQ(chdir(home.c_str()), 0);
+    removeTree(stage);
 }

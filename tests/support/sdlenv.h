@@ -17,14 +17,10 @@ void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs = kRealTim
 SDL_Event keyEvent(Uint8 type, SDLKey sym = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE);
 
 // Events fed straight to the program's event routing.
-void moveTo(int x, int y);
-void pressAt(int x, int y);
-void pressIn(Box b); // at its middle pixel
-void press();
+void pressAt(int x, int y); // motion there, then a left-button press
+void pressIn(Box b);        // at its middle pixel
 void release();
 void keyDown(SDLKey sym, SDLMod mod = KMOD_NONE);
-void keyUp(SDLKey sym);
-void joyButton(Uint8 button);
 
 // Waits while the mixer plays, in milliseconds of real time.
 void waitMs(int ms);

@@ -3,17 +3,15 @@
 #include "tests/support/diskaudio.h"
 #include "tests/support/stage.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace
 {
@@ -30,12 +28,8 @@ pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>
         putenv(const_cast<char*>(entry.c_str()));
     const int devnull = open("/dev/null", O_RDWR);
     dup2(devnull, 0);
-    const int out =
-        outFile.empty() ? devnull : open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err =
-        errFile.empty() ? devnull : open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(out, 1);
-    dup2(err, 2);
+    dup2(outFile.empty() ? devnull : open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    dup2(errFile.empty() ? devnull : open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
     for (int fd = 3; fd < 256; ++fd)
         if (fd != keepFd)
             close(fd);
@@ -64,10 +58,7 @@ int waitPid(pid_t pid, int timeoutMs)
 // Output of a command run on the server's display.
 std::string capture(const XServer& server, const std::string& command)
 {
-    const std::string line = "DISPLAY=" + server.display + " " + command;
-    FILE* pipe = popen(line.c_str(), "r");
-    if (!pipe)
-        return "";
+    FILE* pipe = popen(("DISPLAY=" + server.display + " " + command).c_str(), "r");
     std::string out;
     char buffer[256];
     while (fgets(buffer, sizeof buffer, pipe))
@@ -75,18 +66,7 @@ std::string capture(const XServer& server, const std::string& command)
     pclose(pipe);
     return out;
 }
-// The field of xdotool's description of the window's geometry after label, up to end.
-std::string geometryField(const XServer& server, unsigned long window, const std::string& label,
-                          char end)
-{
-    const std::string geometry =
-        capture(server, "xdotool getwindowgeometry " + std::to_string(window) + " 2>/dev/null");
-    const size_t at = geometry.find(label);
-    if (at == std::string::npos)
-        return "";
-    const size_t from = at + label.size();
-    return geometry.substr(from, geometry.find(end, from) - from);
-}
+
 } // namespace
 
 XServer startXvfb(const std::string& screen)
@@ -100,8 +80,7 @@ XServer startXvfb(const std::string& screen)
                        {}, "", "", "", fds[1]);
     close(fds[1]);
     std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n')
+    for (char c; read(fds[0], &c, 1) == 1 && c != '\n';)
         number += c;
     close(fds[0]);
     if (number.empty())
@@ -112,11 +91,8 @@ XServer startXvfb(const std::string& screen)
 
 void stopXvfb(XServer& server)
 {
-    if (server.pid > 0)
-    {
-        kill(server.pid, SIGTERM);
+    if (server.pid > 0 && kill(server.pid, SIGTERM) == 0)
         waitPid(server.pid, 5000);
-    }
     server.pid = 0;
 }
 
@@ -124,16 +100,11 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
                         const std::vector<std::string>& extraEnv, const std::string& program,
                         const std::vector<std::string>& args)
 {
-    ProgramRun run;
-    run.dir = dir;
-    run.outFile = dir + "/stdout.txt";
-    run.errFile = dir + "/stderr.txt";
-    run.audioFile = dir + "/audio.raw";
+    ProgramRun run = {0, dir + "/stdout.txt", dir + "/stderr.txt", dir + "/audio.raw"};
     std::vector<std::string> env = diskAudioEnvironment(run.audioFile);
     env.insert(env.end(), {"DISPLAY=" + server.display, "SDL_VIDEODRIVER=x11"});
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-    const std::string path = program.empty() ? dir + "/padbox" : program;
-    std::vector<std::string> argv = {path};
+    std::vector<std::string> argv = {program.empty() ? dir + "/padbox" : program};
     argv.insert(argv.end(), args.begin(), args.end());
     run.pid = spawn(argv, env, dir, run.outFile, run.errFile);
     return run;
@@ -141,16 +112,15 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
 
 std::string programErrors(const ProgramRun& run)
 {
-    static const char* const priorities[] = {
-        "VERBOSE: ", "DEBUG: ", "INFO: ", "WARNING: ", "ERROR: ", "CRITICAL: "};
     std::istringstream lines(readFile(run.errFile));
-    std::string err, line;
+    std::string err;
     bool fromSdl = false;
-    while (std::getline(lines, line))
+    for (std::string line; std::getline(lines, line);)
     {
-        fromSdl = (fromSdl && line.rfind(' ', 0) == 0) ||
-                  std::any_of(std::begin(priorities), std::end(priorities),
-                              [&](const char* priority) { return line.rfind(priority, 0) == 0; });
+        fromSdl = fromSdl && line.rfind(' ', 0) == 0;
+        for (const char* priority :
+             {"VERBOSE: ", "DEBUG: ", "INFO: ", "WARNING: ", "ERROR: ", "CRITICAL: "})
+            fromSdl = fromSdl || line.rfind(priority, 0) == 0;
         if (!fromSdl)
             err += line + "\n";
     }
@@ -159,49 +129,37 @@ std::string programErrors(const ProgramRun& run)
 
 int waitExit(ProgramRun& run, int timeoutMs)
 {
-    const int status = waitPid(run.pid, timeoutMs);
-    run.pid = 0;
-    return status;
+    return waitPid(std::exchange(run.pid, 0), timeoutMs);
 }
 
 unsigned long waitForWindow(const XServer& server, int timeoutMs)
 {
-    for (int waited = 0; waited <= timeoutMs; waited += 50)
-    {
-        const std::string id =
-            capture(server, "xdotool search --onlyvisible --name '^padbox$' 2>/dev/null");
-        if (!id.empty())
-        {
-            settle(200); // the first frames
-            return std::stoul(id);
-        }
-        usleep(50000);
-    }
-    return 0;
+    const std::string id = capture(server, "timeout " + std::to_string(timeoutMs / 1000.0) +
+                                               " xdotool search --sync --onlyvisible --name "
+                                               "'^padbox$' 2>/dev/null");
+    settle(200); // the first frames
+    return id.empty() ? 0 : std::stoul(id);
 }
 
-std::string windowSize(const XServer& server, unsigned long window)
+std::string windowGeometry(const XServer& server, unsigned long window)
 {
-    return geometryField(server, window, "Geometry: ", '\n');
-}
-
-std::string windowPosition(const XServer& server, unsigned long window)
-{
-    return geometryField(server, window, "Position: ", ' ');
+    const std::string shown =
+        capture(server, "sh -c 'eval $(xdotool getwindowgeometry --shell " +
+                            std::to_string(window) + "); echo ${WIDTH}x${HEIGHT}+$X,$Y'");
+    return shown.substr(0, shown.find('\n'));
 }
 
 bool xdo(const XServer& server, const std::string& args)
 {
-    const std::string line = "DISPLAY=" + server.display + " xdotool " + args + " >/dev/null 2>&1";
-    return system(line.c_str()) == 0;
+    return system(
+               ("DISPLAY=" + server.display + " xdotool " + args + " >/dev/null 2>&1").c_str()) ==
+           0;
 }
 
 void clickAt(const XServer& server, int x, int y)
 {
-    xdo(server, "mousemove " + std::to_string(x) + " " + std::to_string(y));
-    settle(60);
-    xdo(server, "click 1");
-    settle(60);
+    xdo(server, "mousemove " + std::to_string(x) + " " + std::to_string(y) +
+                    " sleep 0.06 click 1 sleep 0.06");
 }
 
 void clickIn(const XServer& server, Box b)
@@ -211,8 +169,7 @@ void clickIn(const XServer& server, Box b)
 
 SDL_Surface* screenshot(const XServer& server, const std::string& pngPath)
 {
-    const std::string dir = makeTempDir();
-    const std::string bmp = dir + "/shot.bmp";
+    const std::string dir = makeTempDir(), bmp = dir + "/shot.bmp";
     capture(server, "xwd -root -silent | convert xwd:- bmp3:" + bmp);
     if (!pngPath.empty())
         capture(server, "convert " + bmp + " " + pngPath);

@@ -18,7 +18,6 @@ struct XServer
 struct ProgramRun
 {
     pid_t pid = 0;
-    std::string dir;       // working directory, a stage copy
     std::string outFile;   // standard output
     std::string errFile;   // standard error
     std::string audioFile; // what the program played (disk audio driver)
@@ -46,9 +45,8 @@ int waitExit(ProgramRun& run, int timeoutMs = 10000);
 // Waits until the program's window shows; its X window id, or 0.
 unsigned long waitForWindow(const XServer& server, int timeoutMs = 10000);
 
-// The window's size as "WIDTHxHEIGHT", and its top-left corner on the screen as "X,Y".
-std::string windowSize(const XServer& server, unsigned long window);
-std::string windowPosition(const XServer& server, unsigned long window);
+// The window's size and its top-left corner on the screen, as "WIDTHxHEIGHT+X,Y".
+std::string windowGeometry(const XServer& server, unsigned long window);
 
 // Runs xdotool with the given arguments on the server; true when it succeeded.
 bool xdo(const XServer& server, const std::string& args);

@@ -1,5 +1,6 @@
-// The sample browser screen in the started program: press boxes, tabs, scrolling,
-// slot selection, the slot markers and the assign button.
+// The sample browser screen and the directory catalogue in the started program:
+// press boxes, tabs, scrolling, slot selection, the slot markers, the assign button,
+// sorting and scanning real folders, and the list view's hover and press geometry.
 #include "app/assets.h"
 #include "app/display.h"
 #include "app/loop.h"
@@ -7,6 +8,7 @@
 #include "browser/browser.h"
 #include "browser/catalogue.h"
 #include "preset/presetscreen.h"
+#include "sound/decode.h"
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
 #include "tests/support/stage.h"
@@ -15,32 +17,25 @@
 #include <SDL/SDL_ttf.h>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
 
 namespace
 {
-class BrowserTest : public ProgramTest
-{
-  protected:
-    void SetUp() override
-    {
-        ProgramTest::SetUp();
-        keyDown(SDLK_1);
-    }
-};
+using BrowserTest = ProgramTest;
 
 void writeTone(const std::string& path, int frames = 10)
 {
     writeWav16(path, constantStereo(frames, 1000), 2);
 }
 
-// Pixels of the two surfaces that differ within the box.
-int differences(SDL_Surface* a, SDL_Surface* b, int x0, int y0, int x1, int y1)
+// Reports of the decoder on a file, and those while slot 4 still held a sound.
+int decodeReports = 0, reportsWithSound = 0;
+bool countReport(const char*, double)
 {
-    int n = 0;
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
-            n += pixelAt(a, x, y) != pixelAt(b, x, y);
-    return n;
+    ++decodeReports;
+    reportsWithSound += samples[4] != nullptr;
+    return true;
 }
 
 // The font's own rendering of text in white, as UTF-8 or as Latin-1, drawn onto
@@ -64,6 +59,15 @@ void assignRow(int row, int slot)
     pressIn(slotBand(slot));
     pressIn(kAssignBox);
 }
+
+using Names = std::vector<std::string>;
+
+Names scanned(const char* folder = kKitsFolder)
+{
+    scanCatalogue(folder);
+    return Names(lista.begin(), lista.begin() + cantidad);
+}
+
 } // namespace
 
 TEST(BrowserPressBoxes, EachControlKeepsToItsBoxBothEndsIncluded)
@@ -88,6 +92,7 @@ TEST(BrowserPressBoxes, EachControlKeepsToItsBoxBothEndsIncluded)
 
 TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlotShownByTheMarkers)
 {
+    keyDown(SDLK_1);
     EXPECT_EQ(cantidad, 6) << "the stage's four kits and the two folder entries";
     pressIn(kLoopsTabBox);
     EXPECT_EQ(modo_samples, 0);
@@ -127,23 +132,19 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlotShownByT
     drawImage(sample_sel, rectOf(moved(kSlotCursor, 0, kMarkerPitch * 2)));
     for (int slot : {0, 3, 4, 7})
         drawImage(asignado, rectOf(moved(kSlotMarker, 0, kMarkerPitch * slot)));
-    int different = 0;
-    for (int y = 22; y < kScreenHeight; ++y)
-        for (int x = kSlotCursor.x0; x < kScreenWidth; ++x)
-            different += pixelAt(shown, x, y) != pixelAt(screen, x, y);
-    EXPECT_EQ(different, 0) << "markers on the selected and exactly the assigned slots";
+    EXPECT_EQ(
+        differingPixels(shown, screen, {kSlotCursor.x0, 22, kScreenWidth - 1, kScreenHeight - 1}),
+        0)
+        << "markers on the selected and exactly the assigned slots";
     canal_sel = 5;
     frame();
-    int relabelled = 0;
-    for (int y = kSlotLabelRoom.y0; y <= kSlotLabelRoom.y1; ++y)
-        for (int x = kSlotLabelRoom.x0; x <= kSlotLabelRoom.x1; ++x)
-            relabelled += pixelAt(shown, x, y) != pixelAt(screen, x, y);
-    EXPECT_GT(relabelled, 0) << "the next frame's label names the newly selected slot";
+    EXPECT_GT(differingPixels(shown, screen, kSlotLabelRoom), 0) << "the label names the new slot";
     SDL_FreeSurface(shown);
 }
 
 TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheLastPressedEntry)
 {
+    keyDown(SDLK_1);
     writeTone("kits/hihat_open.wav", 300);
     writeFile("kits/clap.wav", ""); // does not decode
     const std::string longName = std::string(180, 'x') + ".wav";
@@ -167,6 +168,14 @@ TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheLastPressedEntry)
                              asignados[a.slot], samples[a.slot] ? samples[a.slot]->alen : 0),
                   std::tuple(a.path, a.name, 1, a.bytes));
     }
+    // The old sound is gone from the slot before the new file decodes.
+    pressIn(listRow(4));
+    pressIn(slotBand(4));
+    decodeWatcher = countReport;
+    pressIn(kAssignBox);
+    decodeWatcher = nullptr;
+    EXPECT_EQ(std::tuple(decodeReports > 0, reportsWithSound, samples[4] != nullptr),
+              std::tuple(true, 0, true));
     ct_lista = 7;
     assignRow(0, 0);
     EXPECT_EQ(lista_samples[0], "kits/" + longName) << "a long name is assigned whole";
@@ -197,6 +206,7 @@ TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheLastPressedEntry)
 
 TEST_F(BrowserTest, NamesAreDrawnAsUtf8OrLatin1AndKeepInsideTheirArea)
 {
+    keyDown(SDLK_1);
     for (const char* utf8 : {"", "plain", "\xc3\xb1", "\xe2\x82\xac", "\xf4\x8f\xbf\xbf"})
         EXPECT_TRUE(isUtf8(utf8)) << utf8;
     // Latin-1 letters, a stray continuation, cut, overlong and surrogate sequences,
@@ -221,7 +231,7 @@ TEST_F(BrowserTest, NamesAreDrawnAsUtf8OrLatin1AndKeepInsideTheirArea)
         drawExpected(expected, name, name != latin1, kRowTextAt.x, kRowTextAt.y + kRowPitch * i, 0,
                      kListBox.x1 - kRowTextAt.x + 1);
     }
-    EXPECT_EQ(differences(screen, expected, 0, kRowTextAt.y, kHoverArea.x1, kListBox.y1), 0);
+    EXPECT_EQ(differingPixels(screen, expected, {0, kRowTextAt.y, kHoverArea.x1, kListBox.y1}), 0);
     SDL_FreeSurface(expected);
 
     // A typed name longer than its field shows its end, within the field's margins.
@@ -236,6 +246,77 @@ TEST_F(BrowserTest, NamesAreDrawnAsUtf8OrLatin1AndKeepInsideTheirArea)
     TTF_SizeText(fuente, typed.c_str(), &width, nullptr);
     drawExpected(expected, typed, true, kPresetNameAt.x, kPresetNameAt.y, width - kPresetNameRoom,
                  kPresetNameRoom);
-    EXPECT_EQ(differences(screen, expected, 0, 0, 319, 239), 0);
+    EXPECT_EQ(differingPixels(screen, expected, kScreenBox), 0);
     SDL_FreeSurface(expected);
+}
+
+TEST_F(BrowserTest, TheCatalogueListsAFolderSortedWholeWithLongNamesWholeOrLeftOut)
+{
+    for (const char* folder : {kPresetFolder, kKitsFolder, kLoopsFolder})
+    {
+        removeTree(folder);
+        mkdir(folder, 0755);
+    }
+    EXPECT_EQ(scanned(), (Names{".", ".."})) << "a folder's own and parent entries are rows";
+    // A slot path holds 199 bytes: kits/ leaves 194 for the name, loops/ 193; a preset
+    // name holds 199 bytes whatever its folder.
+    const std::string n193(193, 'c'), n194(194, 'd'), n195(195, 'e'), n200(200, 'f'),
+        odd = "\xe9t\xe9 \xff  2.wav";
+    for (const std::string& name : {n193, n194, n195, n200, odd})
+        for (const char* folder : {kPresetFolder, kKitsFolder, kLoopsFolder})
+            writeFile(folder + name, "");
+    for (const char* path : {"kits/B.wav", "kits/A.wav", "kits/a.wav", "loops/x.wav"})
+        writeFile(path, "");
+    mkdir("kits/sub", 0755);
+    EXPECT_EQ(scanned(), (Names{".", "..", "A.wav", "B.wav", "a.wav", n193, n194, "sub", odd}));
+    EXPECT_EQ(scanned(kLoopsFolder), (Names{".", "..", n193, "x.wav", odd}));
+    EXPECT_EQ(scanned(kPresetFolder), (Names{".", "..", n193, n194, n195, odd}));
+    EXPECT_EQ(std::string(catalogueEntry(-1)) + catalogueEntry(6), "");
+    removeTree("presets");
+    EXPECT_EQ(scanned(kPresetFolder), Names{});
+    int32_t offset = 0;
+    scrollDown(&offset);
+    EXPECT_EQ(offset, 0);
+    mkdir("presets", 0755);
+
+    // A big folder is listed whole and scrolls to its end.
+    Names expected = {".", ".."};
+    for (int i = 0; i < 5000; ++i)
+    {
+        expected.push_back("s" + std::to_string(10000 + i));
+        writeFile("presets/s" + std::to_string(10000 + (4999 - i) * 7919 % 5000), "");
+    }
+    EXPECT_EQ(scanned(kPresetFolder), expected);
+    offset = cantidad - 1;
+    scrollDown(&offset);
+    scrollDown(&offset);
+    EXPECT_EQ(offset, cantidad) << "scrolling stops with every row blank";
+    scrollUp(&offset);
+    EXPECT_EQ(offset, cantidad - 1);
+}
+
+TEST(ListView, HoverBandsAndPressRowsEndOnTheirExactPixels)
+{
+    // Press rows have gaps between them; hover bands meet, the last one ending the area.
+    for (int row = 0; row < kVisibleRows; ++row)
+    {
+        expectHitsBox(catalogueRowAt, listRow(row), row, -1);
+        const int top = kHoverArea.y0 + kRowPitch * row;
+        EXPECT_EQ(std::tuple(hoverRowAt(kHoverArea.x0, top - 1), hoverRowAt(kHoverArea.x1, top),
+                             hoverRowAt(kHoverArea.x0 - 1, top),
+                             hoverRowAt(kHoverArea.x1 + 1, top)),
+                  std::tuple(row - 1, row, -1, -1));
+    }
+    EXPECT_EQ(hoverRowAt(kHoverArea.x0, kHoverArea.y1) +
+                  hoverRowAt(kHoverArea.x0, kHoverArea.y1 + 1),
+              kVisibleRows - 2);
+    // The bar sits one pixel into its band and stays where it was off the list.
+    const int lastBarY = kHoverBar.y0 + kRowPitch * (kVisibleRows - 1);
+    updateListHover(kHoverArea.x1, kHoverArea.y1);
+    EXPECT_EQ(std::pair(int(r_caja.x), int(r_caja.y)), std::pair(kHoverBar.x0, lastBarY));
+    updateListHover(100, kHoverArea.y1 + 1);
+    updateListHover(kHoverArea.x0 - 1, kHoverArea.y0);
+    EXPECT_EQ(r_caja.y, lastBarY);
+    updateListHover(kHoverArea.x0, kHoverArea.y0);
+    EXPECT_EQ(r_caja.y, kHoverBar.y0);
 }

@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <sndfile.h>
-#include <sstream>
 
 namespace
 {
@@ -24,19 +23,19 @@ std::string sineFaults(const Mix_Chunk* chunk, long sourceFrames, int sourceRate
 {
     if (!chunk)
         return "not decoded";
-    std::ostringstream faults;
-    const long frames = long(chunk->alen / 4) - 2 * kEdgeFrames;
-    if (std::fabs(double(frames + 2 * kEdgeFrames) -
-                  double(sourceFrames) * kTestRate / sourceRate) > 1)
-        faults << "length " << frames << "; ";
+    std::string faults;
+    const long frames = long(chunk->alen / 4);
+    if (std::fabs(double(frames) - double(sourceFrames) * kTestRate / sourceRate) > 1)
+        faults += "length " + std::to_string(frames) + "; ";
     const auto* s = reinterpret_cast<const int16_t*>(chunk->abuf) + 2 * kEdgeFrames;
     for (int side = 0; side < 2; ++side)
     {
-        const double level = toneAmplitude(s + side, frames, 2, kTestRate, kToneHz);
+        const double level =
+            toneAmplitude(s + side, frames - 2 * kEdgeFrames, 2, kTestRate, kToneHz);
         if (!(std::fabs(level * (channels == 1 ? 1 : side + 1) / kFull - 1) <= 0.03))
-            faults << "level " << level << " on side " << side << "; ";
+            faults += "level " + std::to_string(level) + " on side " + std::to_string(side) + "; ";
     }
-    return faults.str();
+    return faults;
 }
 
 // A sine at kToneHz written by libsndfile itself.
@@ -62,12 +61,10 @@ TEST_F(DecodeTest, EveryRateSampleSizeAndLayoutPlaysAtItsTruePitchAndLength)
     for (int layout = 0; layout <= int(WavLayout::OddListAfterFmt); ++layout)
         for (int rate : {8000, 11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000})
             for (int encoding = 0; encoding <= int(WavEncoding::Float32); ++encoding)
-                for (int channels = 1; channels <= 2; ++channels)
+                for (int channels = 1, frames = rate * 3 / 10 + 7; channels <= 2; ++channels)
                 {
                     const std::string name = "l" + std::to_string(layout) + "_" +
-                                             std::to_string(rate) + "_e" +
-                                             std::to_string(encoding) + std::to_string(channels);
-                    const long frames = rate * 3 / 10 + 7;
+                                             std::to_string(rate * 100 + encoding * 10 + channels);
                     writeWav(name, {rate, channels, WavEncoding(encoding), WavLayout(layout)},
                              sineFrames(frames, channels, kToneHz, kAmplitude, rate));
                     check(name, frames, rate, channels);
@@ -86,10 +83,9 @@ TEST_F(DecodeTest, EveryRateSampleSizeAndLayoutPlaysAtItsTruePitchAndLength)
     Mix_Chunk* chunk = decodeSound("six.wav");
     ASSERT_NE(chunk, nullptr);
     EXPECT_NEAR(chunk->alen / 4, 11025, 1);
-    const auto* s = reinterpret_cast<const int16_t*>(chunk->abuf);
     double peak[2] = {0, 0};
     for (int i = 2 * kEdgeFrames; i < 2 * (11025 - kEdgeFrames); ++i)
-        peak[i % 2] = std::max(peak[i % 2], std::fabs(s[i]));
+        peak[i % 2] = std::max(peak[i % 2], std::fabs(reinterpret_cast<int16_t*>(chunk->abuf)[i]));
     EXPECT_NEAR(peak[0], kFull / 3, 200);
     EXPECT_LT(peak[1], 2);
     Mix_FreeChunk(chunk);
@@ -127,7 +123,7 @@ TEST_F(DecodeTest, CorruptHostileAndOverlongFilesGiveNoSound)
                                            sineFrames(4000, 2, kToneHz, kAmplitude, 48000));
     std::vector<std::string> files = {"",
                                       "R",
-                                      "This is a note about the kit, not a sound.\n",
+                                      "A note about the kit, not a sound.\n",
                                       good.substr(0, good.size() / 2),
                                       resampled.substr(0, resampled.size() / 2),
                                       good.substr(0, 36),
@@ -150,8 +146,7 @@ TEST_F(DecodeTest, CorruptHostileAndOverlongFilesGiveNoSound)
         writeFile("bad.wav", files[i]);
         EXPECT_EQ(decodeSound("bad.wav"), nullptr) << "file " << i;
     }
-    EXPECT_EQ(decodeSound("missing.wav"), nullptr);
-    EXPECT_EQ(decodeSound("."), nullptr);
+    EXPECT_FALSE(decodeSound("missing.wav") || decodeSound("."));
 
     // Ten minutes is the longest sound, through the decoder and the mixer's own loader.
     for (int rate : {8000, kTestRate})

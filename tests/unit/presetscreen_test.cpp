@@ -1,5 +1,7 @@
-// The preset screen and its keyboard: presses at the edges of every box, the load
-// dialog, loading and the failed load, typing, DEL, saving and stray taps.
+// The preset file and the preset screen: the writer's exact bytes, reading lines back
+// into the slots, damaged files, saving that never leaves a half-written preset; presses
+// at the edges of every box, the load dialog, loading and the failed load, typing, DEL,
+// saving and stray taps.
 #include "app/display.h"
 #include "app/loop.h"
 #include "app/progress.h"
@@ -16,20 +18,20 @@
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <set>
 #include <sstream>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
-#include <vector>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
 using PresetScreenTest = ProgramTest;
-
-const char kPresetLayout[] = "Tamo Ri Presets\nkits/kick.wav\n\n\n\nloops/beat.wav\n\n\n\n"
-                             "Oru\nSe supone que no deberias estar leyendo esto.\n";
 
 // Everything a load may change, as text.
 std::string playerState()
@@ -43,18 +45,6 @@ std::string playerState()
     state << canal_control << ',' << modo << ',' << int(modo_samples) << ',' << canal_sel << ','
           << ct_lista << ',' << ct_lista_2 << ',' << int(loop_win) << ',' << int(ver_teclado);
     return state.str();
-}
-
-// Pads lit, loops on, a control loop, the browser away from its start.
-void playerInUse()
-{
-    pulsados[1] = 1;
-    t_pulsados[1] = 30;
-    pulsados2[2] = sonando[2] = pulsados2[3] = 1;
-    canal_control = 2;
-    modo_samples = 0;
-    canal_sel = 5;
-    ct_lista = 3;
 }
 
 // Every file of the preset folder with its bytes.
@@ -80,19 +70,13 @@ std::string delLines(const std::string& before, const std::string& after)
     return "______DEL:    " + before + " \n______DEL:    " + after + " \n";
 }
 
-mode_t modeOf(const char* path)
-{
-    struct stat info = {};
-    stat(path, &info);
-    return info.st_mode & 07777;
-}
-
-// Presses save and returns what it wrote on standard error.
-std::string saveErrors()
+// The keyboard's state and what a press on save wrote on standard error.
+std::tuple<int, std::string, std::string, std::string> saved()
 {
     testing::internal::CaptureStderr();
     pressIn(kSaveKeyBox);
-    return testing::internal::GetCapturedStderr();
+    const std::string err = testing::internal::GetCapturedStderr();
+    return {ver_teclado, nombre_archivo, saveFailure, err};
 }
 
 // Opens the keyboard unless it shows and types a name of letters and digits.
@@ -103,6 +87,38 @@ void typeName(const std::string& name)
     for (char c : name)
         pressIn(keyBoxOf(c));
 }
+
+using Paths = std::array<std::string, kSlotCount>;
+
+void setSlotPaths(const Paths& paths)
+{
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        snprintf(lista_samples[slot], kSlotPathSize, "%s", paths[slot].c_str());
+}
+
+std::string layout(const Paths& paths)
+{
+    std::string bytes = "Tamo Ri Presets\n";
+    for (const std::string& path : paths)
+        bytes += path + "\n";
+    return bytes + "Oru\nSe supone que no deberias estar leyendo esto.\n";
+}
+
+// What the reader makes of bytes.
+Paths parse(const std::string& bytes)
+{
+    FILE* in = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "r");
+    SlotPaths read;
+    readPresetPaths(in, read);
+    fclose(in);
+    Paths paths;
+    std::copy(std::begin(read), std::end(read), paths.begin());
+    return paths;
+}
+
+const Paths kFull = {"kits/a.wav",  "kits/b.wav",  "kits/c.wav",  "kits/d.wav",
+                     "loops/e.wav", "loops/f.wav", "loops/g.wav", "loops/h.wav"};
+const Paths kSparse = {"kits/kick.wav", "", "", "", "loops/beat.wav", "", "", ""};
 } // namespace
 
 TEST(PresetPressBoxes, KeysAndButtonsKeepToTheirBoxesBothEndsIncluded)
@@ -116,32 +132,26 @@ TEST(PresetPressBoxes, KeysAndButtonsKeepToTheirBoxesBothEndsIncluded)
                 ASSERT_TRUE(inBox(keyBoxOf(key), x, y)) << x << "," << y;
             }
     EXPECT_EQ(hits, kKeyCount * kKeySize * kKeySize);
-    const std::pair<bool (*)(int32_t, int32_t), Box> boxes[] = {
-        {inScrollUp, kPresetScrollUpBox},
-        {inScrollDown, kPresetScrollDownBox},
-        {inKeyboardButton, kKeyboardButtonBox},
-        {inLoadButton, kLoadButtonBox},
-        {inDelKey, kDelKeyBox},
-        {inSaveKey, kSaveKeyBox},
-        {inCancelKey, kCancelKeyBox}};
-    for (const auto& [in, box] : boxes)
-        expectHitsBox(in, box, true, false);
+    expectHitsBox(inScrollUp, kPresetScrollUpBox, true, false);
+    expectHitsBox(inScrollDown, kPresetScrollDownBox, true, false);
+    expectHitsBox(inKeyboardButton, kKeyboardButtonBox, true, false);
+    expectHitsBox(inLoadButton, kLoadButtonBox, true, false);
+    expectHitsBox(inDelKey, kDelKeyBox, true, false);
+    expectHitsBox(inSaveKey, kSaveKeyBox, true, false);
+    expectHitsBox(inCancelKey, kCancelKeyBox, true, false);
 }
 
 TEST_F(PresetScreenTest, TheKeyboardTypesDeletesSavesClosesCancelsAndStopsNamesAt195)
 {
-    snprintf(lista_samples[0], kSlotPathSize, "kits/kick.wav");
-    snprintf(lista_samples[4], kSlotPathSize, "loops/beat.wav");
+    setSlotPaths(kSparse);
     ct_lista_2 = 1;
     typeName("an2");
     for (int key : {0, 11, 24}) // the gaps right of and under keys
         pressAt(keyBox(key).x1 + 1, keyBox(key).y1 + 1);
     EXPECT_STREQ(nombre_archivo, "an2");
     frame();
-    pressIn(kSaveKeyBox);
-    EXPECT_EQ(readFile("presets/an2.trp"), kPresetLayout);
-    EXPECT_EQ(std::tuple(int(ver_teclado), std::string(nombre_archivo), ct_lista_2),
-              std::tuple(0, "an2.trp", 1));
+    EXPECT_EQ(saved(), std::tuple(0, "an2.trp", "", ""));
+    EXPECT_EQ(std::pair(readFile("presets/an2.trp"), ct_lista_2), std::pair(layout(kSparse), 1));
     EXPECT_STREQ(catalogueEntry(2), "an2.trp") << "the folder is listed again";
 
     typeName("ab");
@@ -175,11 +185,10 @@ TEST_F(PresetScreenTest, TheKeyboardTypesDeletesSavesClosesCancelsAndStopsNamesA
 TEST_F(PresetScreenTest, ListRowsScrollAndStrayTapsWhileTheKeyboardIsHiddenWriteNothing)
 {
     for (const char* name : {"p0.trp", "p1.trp", "p2.trp", "p3.trp", "p4.trp", "p5.trp"})
-        writeFile(std::string("presets/") + name, kPresetLayout);
+        writeFile(std::string("presets/") + name, layout({}));
     scanCatalogue(kPresetFolder);
     ct_lista_2 = 3;
     pressIn(listRow(1));
-    EXPECT_STREQ(nombre_archivo, "p1.trp");
     pressAt(kListBox.x0, listRow(0).y1 + 1); // between two rows
     EXPECT_STREQ(nombre_archivo, "p1.trp");
     ct_lista_2 = cantidad - 1;
@@ -205,9 +214,9 @@ TEST_F(PresetScreenTest, ListRowsScrollAndStrayTapsWhileTheKeyboardIsHiddenWrite
     EXPECT_EQ(presetFolder(), before);
     typeName("an2"); // nor does the name a save leaves behind
     pressIn(kSaveKeyBox);
-    const std::set<std::string> saved = presetFolder();
+    const std::set<std::string> written = presetFolder();
     pressIn(kSaveKeyBox);
-    EXPECT_EQ(presetFolder(), saved);
+    EXPECT_EQ(presetFolder(), written);
     pressIn(kKeyboardButtonBox);
     EXPECT_EQ(std::tuple(int(ver_teclado), std::string(nombre_archivo)), std::tuple(1, ""))
         << "the keyboard opens on an empty name";
@@ -217,7 +226,13 @@ TEST_F(PresetScreenTest, LoadPutsThePlayerAtRestTheDialogTakesThePressAndFailure
 {
     std::filesystem::create_directory("presets/sub");
     assignSlot(0, "kits/kick.wav", "kick.wav");
-    playerInUse();
+    // Pads lit, loops on, a control loop, the browser away from its start.
+    pulsados[1] = pulsados2[2] = sonando[2] = pulsados2[3] = 1;
+    t_pulsados[1] = 30;
+    canal_control = 2;
+    modo_samples = 0;
+    canal_sel = 5;
+    ct_lista = 3;
     for (const char* name : {"", ".", "..", "sub", "gone.trp", "demo"})
     {
         strcpy(nombre_archivo, name);
@@ -230,9 +245,9 @@ TEST_F(PresetScreenTest, LoadPutsThePlayerAtRestTheDialogTakesThePressAndFailure
     const std::string printed = printedBy({middleOf(kLoadButtonBox)});
     EXPECT_EQ(readFile("presets/demo.trp").find(printed), 16u) << "the demo's eight lines";
     for (int slot = 0; slot < kSlotCount; ++slot)
-        EXPECT_TRUE(samples[slot] && asignados[slot]) << slot;
-    for (int slot = kFirstLoopSlot; slot < kSlotCount; ++slot)
-        EXPECT_EQ(samples[slot]->alen, samples[kFirstLoopSlot]->alen) << "demo loops play in step";
+        EXPECT_TRUE(samples[slot] && asignados[slot] &&
+                    (slot < kFirstLoopSlot || samples[slot]->alen == samples[4]->alen))
+            << "demo loops play in step " << slot;
     EXPECT_STREQ(nombres[4], "beat.wav");
     for (int i = 0; i < kPadCount; ++i)
         EXPECT_EQ(pulsados[i] + t_pulsados[i] + pulsados2[i] + sonando[i], 0) << i;
@@ -258,32 +273,42 @@ TEST_F(PresetScreenTest, ReadOnlyPresetsStayAndAFailedSaveSaysWhyWithTheKeyboard
     const std::string demo = readFile("presets/demo.trp");
     chmod("presets/demo.trp", 0444); // no write bit: kept, even from root
     typeName("demo");
-    EXPECT_EQ(saveErrors(), "Not saved: presets/demo.trp: Permission denied\n");
-    EXPECT_EQ(std::tuple(ver_teclado, std::string(nombre_archivo), std::string(saveFailure)),
-              std::tuple(1, "demo", "Not saved: read-only"));
-    EXPECT_EQ(readFile("presets/demo.trp"), demo);
-    EXPECT_EQ(modeOf("presets/demo.trp"), 0444u);
+    frame();
+    SDL_Surface* before = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
+    EXPECT_EQ(saved(), std::tuple(1, "demo", "Not saved: read-only",
+                                  "Not saved: presets/demo.trp: Permission denied\n"));
+    frame();
+    // The keys and the typed name are as they were; the text beside DEL gives the reason.
+    const int changed = differingPixels(before, screen, kSaveReasonArea);
+    EXPECT_EQ(std::pair(differingPixels(before, screen, kKeyboardPanel), changed > 0),
+              std::pair(changed, true));
+    SDL_FreeSurface(before);
+    struct stat info = {};
+    stat("presets/demo.trp", &info);
+    EXPECT_EQ(std::pair(readFile("presets/demo.trp"), info.st_mode & 0777), std::pair(demo, 0444u));
 
     chmod("presets/demo.trp", 0640);
-    EXPECT_EQ(saveErrors(), "") << "the next try, with the name as it was";
-    EXPECT_EQ(std::tuple(ver_teclado, std::string(nombre_archivo), std::string(saveFailure)),
-              std::tuple(0, "demo.trp", ""));
+    EXPECT_EQ(saved(), std::tuple(0, "demo.trp", "", "")) << "the next try, with the same name";
+    stat("presets/demo.trp", &info);
     EXPECT_NE(readFile("presets/demo.trp"), demo);
-    EXPECT_EQ(modeOf("presets/demo.trp"), 0640u) << "a replaced preset keeps its bits";
+    EXPECT_EQ(info.st_mode & 0777, 0640u) << "a replaced preset keeps its bits";
 
-    // A full disk: a small tmpfs over the preset folder, where one can be mounted.
+    // A full disk and a read-only one: a small tmpfs over the preset folder.
     if (mount("tmpfs", "presets", "tmpfs", 0, "size=16k") != 0)
-    {
-        printf("no tmpfs can be mounted here: the full disk is not tried\n");
-        return;
-    }
-    writeFile("presets/filler", std::string(64 * 1024, 'x'));
+        GTEST_SKIP() << "no tmpfs can be mounted here: the full and read-only disks are not tried";
     typeName("full");
-    EXPECT_EQ(saveErrors(), "Not saved: presets/full.trp: No space left on device\n");
-    EXPECT_EQ(std::tuple(ver_teclado, std::string(nombre_archivo), std::string(saveFailure)),
-              std::tuple(1, "full", "Not saved: disk full"));
+    pressIn(kSaveKeyBox);
+    const std::string full = readFile("presets/full.trp");
+    writeFile("presets/filler", std::string(64 * 1024, 'x'));
+    snprintf(lista_samples[0], kSlotPathSize, "kits/other.wav");
+    typeName("full");
+    EXPECT_EQ(saved(), std::tuple(1, "full", "Not saved: disk full",
+                                  "Not saved: presets/full.trp: No space left on device\n"));
+    EXPECT_EQ(readFile("presets/full.trp"), full) << "the old preset stays whole";
     scanCatalogue(kPresetFolder);
-    EXPECT_EQ(cantidad, 3) << "the folder's own entries and the filler";
+    EXPECT_EQ(cantidad, 4) << "the folder's own entries, the filler and the old preset";
+    ASSERT_EQ(mount("tmpfs", "presets", "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    EXPECT_EQ(std::get<2>(saved()), "Not saved: read-only");
     EXPECT_EQ(umount("presets"), 0);
 }
 
@@ -291,34 +316,27 @@ TEST_F(PresetScreenTest, ALongLoadShowsItsProgressAndStopsAtTheFileItIsOnWhenAsk
 {
     // Eight slots of one long 48 kHz loop, each resampled as it loads.
     writeWav16("loops/long.wav", constantStereo(48000 * 30, 1000), 2, 48000);
-    std::string layout = "Tamo Ri Presets\n";
-    for (int slot = 0; slot < kSlotCount; ++slot)
-        layout += "loops/long.wav\n";
-    writeFile("presets/long.trp", layout + "Oru\nSe supone que no deberias estar leyendo esto.\n");
+    Paths paths;
+    paths.fill("loops/long.wav");
+    writeFile("presets/long.trp", layout(paths));
     strcpy(nombre_archivo, "long.trp");
     frame();
-    testing::internal::CaptureStdout();
-    pressIn(kLoadButtonBox);
-    testing::internal::GetCapturedStdout();
+    EXPECT_NE(printedBy({middleOf(kLoadButtonBox)}), "");
     ASSERT_NE(samples[kSlotCount - 1], nullptr);
     // The screen still holds the last progress frame drawn during the load.
     SDL_Surface* shown = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
     loop_win = 0;
     drawScreen();
-    const Box box = kProgressBox;
+    const Box b = kProgressBox;
     int outline = 0, drawn = 0;
-    for (int y = box.y0; y <= box.y1; ++y)
-        for (int x = box.x0; x <= box.x1; ++x)
-            if (x == box.x0 || x == box.x1 || y == box.y0 || y == box.y1)
-            {
-                ++outline;
-                drawn += pixelAt(shown, x, y) != pixelAt(screen, x, y);
-            }
+    for (int y = b.y0; y <= b.y1; ++y)
+        for (int x = b.x0; x <= b.x1; ++x)
+            if (x == b.x0 || x == b.x1 || y == b.y0 || y == b.y1)
+                outline += 1, drawn += pixelAt(shown, x, y) != pixelAt(screen, x, y);
     EXPECT_EQ(drawn, outline) << "the box's outline over the screen";
     SDL_FreeSurface(shown);
 
     // Escape queued behind a press on Load: read during the load, which stops there.
-    const std::set<std::string> files = presetFolder();
     SDL_Event events[] = {keyEvent(SDL_MOUSEMOTION), keyEvent(SDL_MOUSEBUTTONDOWN),
                           keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)};
     events[0].motion.x = Uint16(midX(kLoadButtonBox));
@@ -330,5 +348,105 @@ TEST_F(PresetScreenTest, ALongLoadShowsItsProgressAndStopsAtTheFileItIsOnWhenAsk
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(quitDuringWork);
     EXPECT_EQ(samples[kSlotCount - 1], nullptr) << "the last slot was never decoded";
-    EXPECT_EQ(presetFolder(), files);
+}
+
+TEST_F(PresetScreenTest, WritesExactBytesAndEverySlotPatternReadsBackInPlace)
+{
+    // A file name may hold a line feed; written as it is, it would push every later
+    // slot one line down. Such a path is saved as an empty line instead.
+    Paths odd = kFull, oddWritten = kFull;
+    odd[1] = "kits/line\nbreak.wav";
+    oddWritten[3] = odd[3] = "kits/cr.wav\r";
+    oddWritten[5] = odd[5] = "loops/mid\rcr.wav";
+    oddWritten[1] = oddWritten[3] = "";
+    for (const auto& [paths, written] :
+         {std::pair{kFull, kFull}, {kSparse, kSparse}, {odd, oddWritten}})
+    {
+        setSlotPaths(paths);
+        ASSERT_TRUE(writePreset("presets/x.trp"));
+        EXPECT_EQ(readFile("presets/x.trp"), layout(written));
+    }
+    const Paths filled = {"kits/my kick.wav", "kits/b.wav",  "kits/a b c.wav", "kits/d.wav",
+                          "loops/break.wav",  "loops/f.wav", "loops/g  g.wav", " loops/h .wav"};
+    for (int pattern = 0; pattern < 1 << kSlotCount; ++pattern)
+    {
+        Paths paths;
+        for (int slot = 0; slot < kSlotCount; ++slot)
+            paths[slot] = pattern & (1 << slot) ? filled[slot] : "";
+        ASSERT_EQ(parse(layout(paths)), paths) << "pattern " << pattern;
+    }
+}
+
+TEST_F(PresetScreenTest, ReadingFillsSlotsWithSoundsAndFileNamesAndPrintsThePaths)
+{
+    writeWav16("kits/kick_long_name.wav", constantStereo(100, 500), 2);
+    writeWav16("noslash.wav", constantStereo(50, 800), 2);
+    writeFile("presets/mix.trp", layout({"", "loops/beat.wav", "kits/kick_long_name.wav",
+                                         "noslash.wav", "", "", "kits/missing.wav", "kits/"}));
+    testing::internal::CaptureStdout();
+    readPreset("presets/mix.trp");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "\nloops/beat.wav\nkits/kick_long_name.wav\nnoslash.wav\n\n\nkits/missing.wav\n"
+              "kits/\n");
+    const char* names[] = {"", "beat.wav", "kick_lon", "noslash.", "", "", "missing.", ""};
+    const uint8_t assigned[] = {0, 1, 1, 1, 0, 0, 1, 1};
+    const bool sounds[] = {0, 1, 1, 1, 0, 0, 0, 0};
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        EXPECT_EQ(std::tuple(std::string(nombres[slot]), asignados[slot], samples[slot] != nullptr),
+                  std::tuple(names[slot], assigned[slot], sounds[slot]))
+            << slot;
+    EXPECT_EQ(samples[2]->alen, 100u * 4);
+}
+
+TEST_F(PresetScreenTest, DamagedFilesReadAsFarAsTheirLinesGo)
+{
+    EXPECT_EQ(parse(""), Paths{});
+    EXPECT_EQ(parse("h\nkits/a.wav\n\nkits/c.wav"), (Paths{"kits/a.wav", "", "kits/c.wav"}))
+        << "a last line without its line feed still counts";
+    std::string crlf = layout(kSparse);
+    for (size_t at = crlf.find('\n'); at != std::string::npos; at = crlf.find('\n', at + 2))
+        crlf.insert(at, "\r");
+    EXPECT_EQ(parse(crlf), kSparse);
+    EXPECT_EQ(parse("h\r\nkits/a.wav\r\r\n"), (Paths{"kits/a.wav\r"}))
+        << "only the return right before the line feed goes";
+    // A path holds 199 characters: one more leaves the slot empty and the rest aligned.
+    const std::string fits = "kits/" + std::string(194, 'x');
+    EXPECT_EQ(parse(std::string(3000, 'h') + "\n" + fits + "\n" + fits + "y\nkits/c.wav\n" +
+                    std::string(5000, 'z') + "\nloops/f.wav\n"),
+              (Paths{fits, "", "kits/c.wav", "", "loops/f.wav"}));
+}
+
+TEST_F(PresetScreenTest, SavingReplacesAWholeFileOrLeavesTheOldOneAlone)
+{
+    setSlotPaths(kSparse);
+    removeTree("presets");
+    ASSERT_TRUE(writePreset("presets/keep.trp")) << "the folder is made when missing";
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(mode_t(std::filesystem::status("presets/keep.trp").permissions()), 0666 & ~mask)
+        << "made as a file opened for writing would be";
+    std::filesystem::create_directory("presets/folder.trp");
+    EXPECT_FALSE(writePreset("presets/folder.trp"));
+    EXPECT_TRUE(std::filesystem::is_directory("presets/folder.trp"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("presets"), {}), 2)
+        << "no temporary file is left behind";
+
+    // A save killed midway, here by the signal of a 100-byte file size limit, leaves
+    // the old preset whole and its temporary file behind, which no listing shows.
+    setSlotPaths(kFull);
+    if (fork() == 0)
+    {
+        const rlimit limit = {100, 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        writePreset("presets/keep.trp");
+        _exit(0);
+    }
+    int status = 0;
+    wait(&status);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(readFile("presets/keep.trp"), layout(kSparse));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("presets"), {}), 3);
+    scanCatalogue(kPresetFolder);
+    EXPECT_EQ(std::vector<std::string>(lista.begin(), lista.end()),
+              (std::vector<std::string>{".", "..", "folder.trp", "keep.trp"}));
 }

@@ -1,20 +1,22 @@
-// The shell inside the test process: start-up state, event routing, screen
-// switching, the last frame and keyed images; frame pacing and the window scale; a
-// missing font.
+// The shell inside the test process: start-up state, event routing, screen switching,
+// the last frame and keyed images; frame pacing and the window scale; the pad screens;
+// the generated artwork's pixel layout, sizes, transparency and outlined press areas.
 #include "app/assets.h"
 #include "app/display.h"
 #include "app/loop.h"
 #include "app/shell.h"
 #include "browser/catalogue.h"
+#include "sound/loops.h"
 #include "sound/pads.h"
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
-#include "tests/support/stage.h"
 #include "tests/support/wav.h"
 
-#include <SDL/SDL_mixer.h>
-#include <cstdio>
-#include <unistd.h>
+#include <array>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace
 {
@@ -28,17 +30,69 @@ bool quits(SDL_Event e, int button = -1)
     handleEvent(e, &quit);
     return quit;
 }
+
+using PadsTest = ProgramTest;
+
+// A sound long enough to still play while the test looks.
+void assignSound(int slot)
+{
+    const std::string name = "s" + std::to_string(slot) + ".wav", path = "kits/" + name;
+    writeWav16(path, constantStereo(kTestRate * 2, 1000), 2);
+    assignSlot(slot, path.c_str(), name.c_str());
+}
+
+// Whether the pad at `at` shows `image`: its middle, where lit and dark differ.
+bool shows(SDL_Surface* image, const SDL_Rect& at)
+{
+    return pixelAt(screen, at.x + 70, at.y + 50) == pixelAt(image, 70, 50);
+}
+
+// Frames of screen 2 drawn before the pad at `at` shows dark again.
+int litFrames(const SDL_Rect& at)
+{
+    int lit = 0;
+    for (frame(); lit < 100 && shows(boton_s_2, at); frame())
+        ++lit;
+    return lit;
+}
+
+// Pixels of the pad's name box that change when the slot counts as assigned.
+int nameInk(void (*draw)(), int slot, int pad)
+{
+    asignados[slot] = 0;
+    draw();
+    SDL_Surface* bare = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
+    asignados[slot] = 1;
+    draw();
+    const Point at = padNamePoint(pad);
+    const int ink = differingPixels(
+        bare, screen, {at.x, at.y, at.x + 39, std::min(at.y + 11, kScreenHeight - 1)});
+    SDL_FreeSurface(bare);
+    return ink;
+}
+
+using Image = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
+
+Image load(const std::string& name)
+{
+    return Image(SDL_LoadBMP((std::string(PADBOX_TEST_STAGE) + "/img/" + name + ".bmp").c_str()),
+                 &SDL_FreeSurface);
+}
+
+// Black once reduced to the 16-bit display: the transparent colour of a keyed image.
+bool keyedOut(Uint32 c)
+{
+    return (c & 0xf8fcf8) == 0;
+}
 } // namespace
 
-TEST_F(ShellTest, StartsOnThePresetScreenAndQuitsOnlyWhenAsked)
+TEST_F(ShellTest, StartsOnThePresetScreenQuitsOnlyWhenAskedAndKeysSwitchScreens)
 {
-    EXPECT_EQ(modo, kPresetScreen);
-    EXPECT_EQ(mx + my, 0) << "a press before any motion acts at (0, 0)";
+    EXPECT_EQ(std::tuple(modo, mx + my), std::tuple(kPresetScreen, 0));
     for (SDL_Surface* image : {boton_p, boton_p_2, boton_s, boton_s_2, caja_s, caja_l, rata,
                                caja_s_2, sample_sel, asignado, caja_p})
         EXPECT_TRUE(image->flags & SDL_SRCCOLORKEY && image->format->colorkey == 0);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), kHandheld ? SDL_DISABLE : SDL_ENABLE)
-        << "the pointer shows on a desktop, not on a touch screen";
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), kHandheld ? SDL_DISABLE : SDL_ENABLE);
 
     EXPECT_TRUE(quits(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)));
     EXPECT_TRUE(quits(keyEvent(SDL_KEYUP, SDLK_ESCAPE)));
@@ -49,36 +103,26 @@ TEST_F(ShellTest, StartsOnThePresetScreenAndQuitsOnlyWhenAsked)
     EXPECT_FALSE(quits(keyEvent(SDL_JOYBUTTONDOWN), 7));
     EXPECT_TRUE(quits(keyEvent(SDL_QUIT)));
     EXPECT_EQ(modo, kPresetScreen);
-}
 
-TEST_F(ShellTest, KeysAndJoystickSwitchScreensAndListScreensGoBackToTheirTop)
-{
     keyDown(SDLK_3);
     ct_lista = 4;
     keyDown(SDLK_1);
-    EXPECT_EQ(modo, kSampleBrowser);
-    EXPECT_EQ(ct_lista, 0);
+    EXPECT_EQ(std::tuple(modo, ct_lista), std::tuple(kSampleBrowser, 0));
     ct_lista = 3;
-    keyUp(SDLK_1);
+    quits(keyEvent(SDL_KEYUP, SDLK_1));
     EXPECT_EQ(ct_lista, 0) << "the release repeats the switch";
     keyDown(SDLK_KP0);
     EXPECT_EQ(modo, kSampleBrowser) << "keypad digits are other keys";
 
     // Joystick: one screen forward or back, no wrapping; the list screens rescan.
-    const struct
-    {
-        Uint8 button;
-        int32_t screen, list;
-    } steps[] = {{5, kSamplePads, 2},   {5, kLoopPads, 2},      {5, kLoopPads, 2},
-                 {4, kSamplePads, 2},   {4, kSampleBrowser, 0}, {4, kPresetScreen, 0},
-                 {4, kPresetScreen, 2}, {5, kSampleBrowser, 0}};
-    for (const auto& step : steps)
+    const int steps[][3] = {{5, kSamplePads, 2},   {5, kLoopPads, 2},      {5, kLoopPads, 2},
+                            {4, kSamplePads, 2},   {4, kSampleBrowser, 0}, {4, kPresetScreen, 0},
+                            {4, kPresetScreen, 2}, {5, kSampleBrowser, 0}};
+    for (const auto& [button, shown, list] : steps)
     {
         ct_lista = ct_lista_2 = 2;
-        joyButton(step.button);
-        EXPECT_EQ(modo, step.screen);
-        EXPECT_EQ(ct_lista, step.list) << "into screen " << step.screen;
-        EXPECT_EQ(ct_lista_2, step.list) << "into screen " << step.screen;
+        quits(keyEvent(SDL_JOYBUTTONDOWN), button);
+        EXPECT_EQ(std::tuple(modo, ct_lista, ct_lista_2), std::tuple(shown, list, list));
     }
 }
 
@@ -101,21 +145,20 @@ TEST_F(ShellTest, EventsQueuedWithTheQuitAreHandledBeforeTheLastFrame)
     EXPECT_EQ(pixelAt(screen, 160, 120), shown) << "the last frame shows the sample pads";
 }
 
-TEST(Pacing, AFrameARefreshNoneMadeUpAfterAStallAndHeldArrowsRepeatAfterADelay)
+TEST(Pacing, FramesRepeatsAndTheWindowScale)
 {
+    // A frame a refresh, none made up after a stall; held arrows repeat after a delay.
     constexpr int64_t t = 5000000, period = kFramePeriodUs;
     EXPECT_EQ(frameWait(t + period - 1000, t, false), 1000);
     EXPECT_EQ(frameWait(t + period + 1000, t, false), 0);
     EXPECT_EQ(frameWait(t + 1000, t, true), 0) << "a display that waited paces the loop itself";
     EXPECT_EQ(frameStart(t + period + 900, t), t + period) << "a late frame keeps the beat";
     EXPECT_EQ(frameStart(t + 3 * period, t), t + 3 * period) << "no burst after a stall";
-    EXPECT_EQ(scrollRepeatsDue(399999), 0);
-    EXPECT_EQ(scrollRepeatsDue(400000), 1);
-    EXPECT_EQ(scrollRepeatsDue(1400000), 16);
-}
+    EXPECT_EQ(
+        std::tuple(scrollRepeatsDue(399999), scrollRepeatsDue(400000), scrollRepeatsDue(1400000)),
+        std::tuple(0, 1, 16));
 
-TEST(WindowScale, TheLargestUpToFourInThreeQuartersOfTheDesktopUnlessAskedFor)
-{
+    // The largest scale up to four in three quarters of the desktop, unless asked for.
     const int desktops[][3] = {{1280, 960, 3}, {1920, 1080, 3}, {3840, 2160, 4}, {854, 640, 2},
                                {853, 640, 1},  {320, 240, 1},   {0, 0, 1}};
     for (const auto& [w, h, scale] : desktops)
@@ -130,19 +173,127 @@ TEST(WindowScale, TheLargestUpToFourInThreeQuartersOfTheDesktopUnlessAskedFor)
         EXPECT_EQ(askedScale(1, asksTwo, env), 0) << env;
 }
 
-TEST(ShellWithoutFont, EveryScreenIsDrawnWithoutText)
+TEST_F(PadsTest, APadPlaysItsSlotAloneFlashesFor41FramesAndAMissDarkensAll)
 {
-    const std::string stage = makeStageCopy();
-    ASSERT_EQ(chdir(stage.c_str()), 0);
-    ASSERT_EQ(std::remove("img/letras.ttf"), 0);
-    useHeadlessDrivers(stage + "/audio.raw");
-    startUp();
-    EXPECT_EQ(fuente, nullptr);
-    for (SDLKey sym : {SDLK_0, SDLK_1, SDLK_2, SDLK_3})
+    // Hit tests are strict: a pad's first column and row are its border.
+    for (int pad = 0; pad < kPadCount; ++pad)
     {
-        keyDown(sym);
-        frame();
+        const Box b = kPadBoxes[pad];
+        expectHitsBox(padAt, Box{b.x0 + 1, b.y0 + 1, b.x1, b.y1}, pad, -1);
     }
-    shutDown();
-    removeTree(stage);
+    for (int slot = 0; slot < kPadCount; ++slot)
+        assignSound(slot);
+    keyDown(SDLK_2);
+    pressIn(kPadBoxes[0]);
+    EXPECT_TRUE(Mix_Playing(-1) == 1 && Mix_Playing(0)) << "its channel alone plays";
+    EXPECT_EQ(litFrames(bp1), 41);
+
+    pressIn(kPadBoxes[3]);
+    for (int i = 0; i < 10; ++i)
+        frame();
+    pressIn(kPadBoxes[3]);
+    EXPECT_EQ(litFrames(bp4), 41) << "counted again from the second press";
+
+    pressIn(kPadBoxes[1]);
+    pressAt(kPadBoxes[0].x1 + 1, midY(kPadBoxes[0])); // between pads
+    EXPECT_EQ(pulsados[0] + pulsados[1] + pulsados[2] + pulsados[3], 0);
+    EXPECT_TRUE(Mix_Playing(1)) << "a miss stops no sound";
+    EXPECT_GT(nameInk(drawSamplePads, 1, 1), 0) << "names show for assigned slots only";
+}
+
+TEST_F(PadsTest, LoopPadsSwitchTheirLoopAndShowWhetherItRuns)
+{
+    ASSERT_NE(pixelAt(boton_p, 70, 50), pixelAt(boton_p_2, 70, 50));
+    assignSound(6);
+    keyDown(SDLK_3);
+    pressAt(kPadBoxes[0].x1 + 1, midY(kPadBoxes[0]));
+    EXPECT_EQ(canal_control, kNoControlLoop) << "a press between the pads does nothing";
+    pressIn(kPadBoxes[2]);
+    EXPECT_EQ(canal_control, 2);
+    drawLoopPads();
+    EXPECT_TRUE(Mix_Playing(6) && shows(boton_p_2, bp3) && shows(boton_p, bp1));
+    EXPECT_GT(nameInk(drawLoopPads, 6, 2), 0);
+
+    pressIn(kPadBoxes[2]);
+    EXPECT_FALSE(sonando[2] || Mix_Playing(6));
+    drawLoopPads();
+    EXPECT_TRUE(shows(boton_p, bp3));
+}
+
+TEST(Artwork, ImagesAtTheirSizesKeyedOnBlackWhereTheyShowWhatLiesBeneath)
+{
+    // Per image: the box whose size it has, and for keyed images a pixel that must
+    // show what lies beneath and one that must be drawn.
+    const Box kNoSize{0, 0, -1, -1}, kPad = kPadBoxes[0];
+    const struct
+    {
+        const char* name;
+        Box box;
+        int clearX, clearY, drawnX, drawnY;
+    } images[] = {
+        {"caja_s", kKitsHighlight, 12, 8, 67, 17},  {"boton_p", kPad, 0, 0, 70, 50},
+        {"caja_l", kLoopsHighlight, 13, 8, 41, 17}, {"boton_p_2", kPad, 139, 99, 70, 50},
+        {"sample_sel", kSlotCursor, 25, 10, 1, 6},  {"boton_s", kPad, 0, 99, 70, 50},
+        {"asignado", kSlotMarker, 10, 8, 40, 3},    {"boton_s_2", kPad, 139, 0, 70, 50},
+        {"caja_s_2", kHoverBar, 120, 8, 120, 0},    {"dialog", kDialogBox, -1, 0, 0, 0},
+        {"caja_p", kHoverBar, 120, 8, 120, 16},     {"f_play", kScreenBox, -1, 0, 0, 0},
+        {"teclas", kKeyboardPanel, -1, 0, 0, 0},    {"f_smp", kScreenBox, -1, 0, 0, 0},
+        {"f_presets", kScreenBox, -1, 0, 0, 0},     {"rata", kNoSize, 11, 0, 2, 6},
+        {"dialog_2", kDialogBox, -1, 0, 0, 0},
+    };
+    for (const auto& image : images)
+    {
+        SCOPED_TRACE(image.name);
+        Image s = load(image.name);
+        ASSERT_TRUE(s);
+        const SDL_PixelFormat& f = *s->format;
+        EXPECT_EQ(std::tuple(int{f.BitsPerPixel}, f.Rmask, f.Gmask, f.Bmask),
+                  std::tuple(16, 0xf800u, 0x07e0u, 0x001fu))
+            << "in the display's 5-6-5 layout";
+        if (width(image.box)) // the pointer image, never drawn, has no fixed size
+        {
+            EXPECT_EQ(std::pair(s->w, s->h), std::pair(width(image.box), height(image.box)));
+        }
+        if (image.clearX < 0)
+            continue;
+        EXPECT_TRUE(keyedOut(pixelAt(s.get(), image.clearX, image.clearY)));
+        EXPECT_FALSE(keyedOut(pixelAt(s.get(), image.drawnX, image.drawnY)));
+    }
+}
+
+TEST(Artwork, PressAreasAreOutlinedOnTheirPixels)
+{
+    const auto key = [](Box b) { return inImage(b, kKeyboardPanel); }; // in the panel's pixels
+    const std::pair<const char*, std::vector<Box>> images[] = {
+        {"f_presets",
+         {kListBox, kLoadButtonBox, kKeyboardButtonBox, kPresetScrollUpBox, kPresetScrollDownBox}},
+        {"f_smp",
+         {kKitsTabBox, kLoopsTabBox, slotBand(0), slotBand(7), kBrowserScrollUpBox,
+          kBrowserScrollDownBox, kAssignBox}},
+        {"f_play", {kPadBoxes[0], kPadBoxes[1], kPadBoxes[2], kPadBoxes[3]}},
+        {"teclas",
+         {key(keyBox(0)), key(keyBox(kKeyCount - 1)), key(kDelKeyBox), key(kCancelKeyBox)}},
+    };
+    for (const auto& [image, boxes] : images)
+    {
+        SCOPED_TRACE(image);
+        Image s = load(image);
+        ASSERT_TRUE(s);
+        for (const Box& b : boxes)
+        {
+            // The middle pixel of each side is a line: brighter than its neighbours across it.
+            const auto luma = [&](int x, int y)
+            {
+                const Uint32 c =
+                    x < 0 || y < 0 || x >= s->w || y >= s->h ? 0 : pixelAt(s.get(), x, y);
+                return (2 * int(c >> 16) + 5 * int((c >> 8) & 0xff) + int(c & 0xff)) / 8;
+            };
+            for (const auto& [x, y, dx, dy] : {std::array{b.x0, midY(b), 1, 0},
+                                               {b.x1, midY(b), -1, 0},
+                                               {midX(b), b.y0, 0, 1},
+                                               {midX(b), b.y1, 0, -1}})
+                EXPECT_GE(luma(x, y), std::max(luma(x + dx, y + dy), luma(x - dx, y - dy)) + 20)
+                    << x << "," << y;
+        }
+    }
 }
