@@ -58,9 +58,9 @@ TEST_F(DecodeTest, EveryRateSampleSizeAndLayoutPlaysAtItsTruePitchAndLength)
         EXPECT_EQ(sineFaults(chunk, frames, rate, channels), "") << name;
         Mix_FreeChunk(chunk);
     };
-    for (int layout = 0; layout <= int(WavLayout::OddListAfterFmt); ++layout)
+    for (int layout = 0; layout <= int(kOddListAfterFmt); ++layout)
         for (int rate : {8000, 11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000})
-            for (int encoding = 0; encoding <= int(WavEncoding::Float32); ++encoding)
+            for (int encoding = 0; encoding <= int(kFloat32); ++encoding)
                 for (int channels = 1, frames = rate * 3 / 10 + 7; channels <= 2; ++channels)
                 {
                     const std::string name = "l" + std::to_string(layout) + "_" +
@@ -79,7 +79,7 @@ TEST_F(DecodeTest, EveryRateSampleSizeAndLayoutPlaysAtItsTruePitchAndLength)
     std::vector<double> six; // a sine on the left channel alone
     for (double v : sineFrames(24000, 1, kToneHz, kAmplitude, 48000))
         six.insert(six.end(), {v, 0, 0, 0, 0, 0});
-    writeWav("six.wav", {48000, 6, WavEncoding::S24, WavLayout::Extensible}, six);
+    writeWav("six.wav", {48000, 6, kS24, kExtensible}, six);
     Mix_Chunk* chunk = decodeSound("six.wav");
     ASSERT_NE(chunk, nullptr);
     EXPECT_NEAR(chunk->alen / 4, 11025, 1);
@@ -103,7 +103,7 @@ TEST_F(DecodeTest, ResampledFilesHaveNoAliasNorImage)
     for (const auto& [rate, channels, tone, alias] :
          {std::tuple{44100, 2, 15000, kTestRate - 15000}, {11025, 1, 3000, 11025 - 3000}})
     {
-        writeWav("tone.wav", {rate, channels, WavEncoding::S16, WavLayout::Plain},
+        writeWav("tone.wav", {rate, channels, kS16, kPlain},
                  sineFrames(rate, channels, tone, kAmplitude, rate));
         Mix_Chunk* chunk = loadSlotSound("tone.wav");
         ASSERT_NE(chunk, nullptr);
@@ -117,10 +117,10 @@ TEST_F(DecodeTest, ResampledFilesHaveNoAliasNorImage)
 
 TEST_F(DecodeTest, CorruptHostileAndOverlongFilesGiveNoSound)
 {
-    const std::string good = wavBytes({44100, 2, WavEncoding::S16, WavLayout::Plain},
-                                      sineFrames(4000, 2, kToneHz, kAmplitude, 44100));
-    const std::string resampled = wavBytes({48000, 2, WavEncoding::S24, WavLayout::Plain},
-                                           sineFrames(4000, 2, kToneHz, kAmplitude, 48000));
+    const std::string good =
+        wavBytes({44100, 2, kS16, kPlain}, sineFrames(4000, 2, kToneHz, kAmplitude, 44100));
+    const std::string resampled =
+        wavBytes({48000, 2, kS24, kPlain}, sineFrames(4000, 2, kToneHz, kAmplitude, 48000));
     std::vector<std::string> files = {"",
                                       "R",
                                       "A note about the kit, not a sound.\n",
@@ -152,13 +152,12 @@ TEST_F(DecodeTest, CorruptHostileAndOverlongFilesGiveNoSound)
     for (int rate : {8000, kTestRate})
     {
         const std::vector<double> silence(size_t(rate) * kMaxSoundSeconds, 0.0);
-        writeWav("long.wav", {rate, 1, WavEncoding::U8, WavLayout::Plain}, silence);
+        writeWav("long.wav", {rate, 1, kU8, kPlain}, silence);
         Mix_Chunk* chunk = decodeSound("long.wav");
         ASSERT_NE(chunk, nullptr) << rate;
         EXPECT_NEAR(chunk->alen / 4, kTestRate * kMaxSoundSeconds, 1);
         Mix_FreeChunk(chunk);
-        writeWav("long.wav", {rate, 1, WavEncoding::U8, WavLayout::Plain},
-                 std::vector<double>(silence.size() + 1, 0.0));
+        writeWav("long.wav", {rate, 1, kU8, kPlain}, std::vector<double>(silence.size() + 1, 0.0));
         EXPECT_EQ(decodeSound("long.wav"), nullptr) << rate;
     }
 }
