@@ -103,18 +103,6 @@ class ShellSession : public ::testing::Test
 };
 } // namespace
 
-TEST_F(ShellSession, QuitsQuietlyOnEscapeControlCAndTheWindowsCloseButton)
-{
-    start();
-    EXPECT_EQ(typeAndWait("1 2 3 0 Escape"), 0);
-    EXPECT_EQ(programErrors(run) + readFile(run.outFile), "");
-    start();
-    EXPECT_EQ(typeAndWait("ctrl+c"), 0);
-    const std::string close = " " PADBOX_WMCLOSE " " + std::to_string(start());
-    EXPECT_EQ(system(("DISPLAY=" + server.display + close).c_str()), 0);
-    EXPECT_EQ(waitExit(run), 0);
-}
-
 TEST_F(ShellSession, StartUpFailuresEndWithTheirOwnMessageAndStatus)
 {
     for (const auto& entry : fs::directory_iterator(dir + "/img"))
@@ -143,8 +131,18 @@ TEST_F(ShellSession, StartUpFailuresEndWithTheirOwnMessageAndStatus)
               "Couldn't set 320x240x16 video mode: no video mode in this test\n");
 }
 
-TEST_F(ShellSession, EveryExitAfterSdlStartsTheMenuFromItsFolder)
+TEST_F(ShellSession, EveryExitAfterSdlStartsTheMenuFromItsFolderAndQuitsAreQuiet)
 {
+    // Escape, control-C and the window's close button quit quietly.
+    start();
+    EXPECT_EQ(typeAndWait("1 2 3 0 Escape"), 0);
+    EXPECT_EQ(programErrors(run) + readFile(run.outFile), "");
+    start();
+    EXPECT_EQ(typeAndWait("ctrl+c"), 0);
+    const std::string close = " " PADBOX_WMCLOSE " " + std::to_string(start());
+    EXPECT_EQ(system(("DISPLAY=" + server.display + close).c_str()), 0);
+    EXPECT_EQ(waitExit(run), 0);
+
     const std::string record = dir + "/menu-record.txt";
     start({"PADBOX_MENU_RECORD=" + record}, PADBOX_MENU_PROBE);
     EXPECT_EQ(typeAndWait("Escape"), 0) << "the process became the menu";
