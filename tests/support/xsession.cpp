@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <sstream>
+#include <regex>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -74,10 +74,9 @@ XServer startXvfb(const std::string& screen)
     int fds[2];
     if (pipe(fds) != 0)
         throw std::runtime_error("pipe");
-    XServer server;
-    server.pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
-                        "-nolisten", "tcp", "-noreset"},
-                       {}, "", "", "", fds[1]);
+    const pid_t pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
+                             "-nolisten", "tcp", "-noreset"},
+                            {}, "", "", "", fds[1]);
     close(fds[1]);
     std::string number;
     for (char c; read(fds[0], &c, 1) == 1 && c != '\n';)
@@ -85,8 +84,7 @@ XServer startXvfb(const std::string& screen)
     close(fds[0]);
     if (number.empty())
         throw std::runtime_error("Xvfb did not start");
-    server.display = ":" + number;
-    return server;
+    return {pid, ":" + number};
 }
 
 void stopXvfb(XServer& server)
@@ -112,19 +110,8 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
 
 std::string programErrors(const ProgramRun& run)
 {
-    std::istringstream lines(readFile(run.errFile));
-    std::string err;
-    bool fromSdl = false;
-    for (std::string line; std::getline(lines, line);)
-    {
-        fromSdl = fromSdl && line.rfind(' ', 0) == 0;
-        for (const char* priority :
-             {"VERBOSE: ", "DEBUG: ", "INFO: ", "WARNING: ", "ERROR: ", "CRITICAL: "})
-            fromSdl = fromSdl || line.rfind(priority, 0) == 0;
-        if (!fromSdl)
-            err += line + "\n";
-    }
-    return err;
+    static const std::regex sdlLog("(VERBOSE|DEBUG|INFO|WARNING|ERROR|CRITICAL): .*\n( .*\n)*");
+    return std::regex_replace(readFile(run.errFile), sdlLog, "");
 }
 
 int waitExit(ProgramRun& run, int timeoutMs)

@@ -165,7 +165,6 @@ TEST_F(PresetScreenTest, TheKeyboardTypesDeletesSavesClosesCancelsAndStopsNamesA
     typeName("x9");
     pressIn(kCancelKeyBox);
     EXPECT_EQ(std::tuple(int(ver_teclado), std::string(nombre_archivo)), std::tuple(0, "x9"));
-    EXPECT_EQ(printedBy({middleOf(kDelKeyBox)}), delLines("x9", "x9")) << "hidden: logs alone";
 
     // The column DEL and save share: DEL logs and stands aside, the whole name is saved.
     typeName("xyz");
