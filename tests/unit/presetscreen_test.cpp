@@ -344,7 +344,7 @@ TEST_F(PresetScreenTest, ALongLoadShowsItsProgressAndStopsAtTheFileItIsOnWhenAsk
     EXPECT_EQ(samples[kSlotCount - 1], nullptr) << "the last slot was never decoded";
 }
 
-TEST_F(PresetScreenTest, WritesExactBytesAndEverySlotPatternReadsBackInPlace)
+TEST_F(PresetScreenTest, WritesExactBytesThatReadBackInPlaceAndReplacesAWholeFileOrNone)
 {
     // A file name may hold a line feed; written as it is, it would push every later
     // slot one line down. Such a path is saved as an empty line instead.
@@ -369,6 +369,39 @@ TEST_F(PresetScreenTest, WritesExactBytesAndEverySlotPatternReadsBackInPlace)
             paths[slot] = pattern & (1 << slot) ? filled[slot] : "";
         ASSERT_EQ(parse(layout(paths)), paths) << "pattern " << pattern;
     }
+
+    // Saving replaces a whole file or leaves the old one alone.
+    setSlotPaths(kSparse);
+    removeTree("presets");
+    ASSERT_TRUE(writePreset("presets/keep.trp")) << "the folder is made when missing";
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(mode_t(std::filesystem::status("presets/keep.trp").permissions()), 0666 & ~mask)
+        << "made as a file opened for writing would be";
+    std::filesystem::create_directory("presets/folder.trp");
+    EXPECT_FALSE(writePreset("presets/folder.trp"));
+    EXPECT_TRUE(std::filesystem::is_directory("presets/folder.trp"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("presets"), {}), 2)
+        << "no temporary file is left behind";
+
+    // A save killed midway, here by the signal of a 100-byte file size limit, leaves
+    // the old preset whole and its temporary file behind, which no listing shows.
+    setSlotPaths(kFull);
+    if (fork() == 0)
+    {
+        const rlimit limit = {100, 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        writePreset("presets/keep.trp");
+        _exit(0);
+    }
+    int status = 0;
+    wait(&status);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(readFile("presets/keep.trp"), layout(kSparse));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("presets"), {}), 3);
+    scanCatalogue(kPresetFolder);
+    EXPECT_EQ(std::vector<std::string>(lista.begin(), lista.end()),
+              (std::vector<std::string>{".", "..", "folder.trp", "keep.trp"}));
 }
 
 TEST_F(PresetScreenTest, ReadingFillsSlotsPrintsThePathsAndReadsDamagedFilesAsFarAsTheirLinesGo)
@@ -404,39 +437,4 @@ TEST_F(PresetScreenTest, ReadingFillsSlotsPrintsThePathsAndReadsDamagedFilesAsFa
     EXPECT_EQ(parse(std::string(3000, 'h') + "\n" + fits + "\n" + fits + "y\nkits/c.wav\n" +
                     std::string(5000, 'z') + "\nloops/f.wav\n"),
               (Paths{fits, "", "kits/c.wav", "", "loops/f.wav"}));
-}
-
-TEST_F(PresetScreenTest, SavingReplacesAWholeFileOrLeavesTheOldOneAlone)
-{
-    setSlotPaths(kSparse);
-    removeTree("presets");
-    ASSERT_TRUE(writePreset("presets/keep.trp")) << "the folder is made when missing";
-    const mode_t mask = umask(0);
-    umask(mask);
-    EXPECT_EQ(mode_t(std::filesystem::status("presets/keep.trp").permissions()), 0666 & ~mask)
-        << "made as a file opened for writing would be";
-    std::filesystem::create_directory("presets/folder.trp");
-    EXPECT_FALSE(writePreset("presets/folder.trp"));
-    EXPECT_TRUE(std::filesystem::is_directory("presets/folder.trp"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("presets"), {}), 2)
-        << "no temporary file is left behind";
-
-    // A save killed midway, here by the signal of a 100-byte file size limit, leaves
-    // the old preset whole and its temporary file behind, which no listing shows.
-    setSlotPaths(kFull);
-    if (fork() == 0)
-    {
-        const rlimit limit = {100, 100};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        writePreset("presets/keep.trp");
-        _exit(0);
-    }
-    int status = 0;
-    wait(&status);
-    EXPECT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(readFile("presets/keep.trp"), layout(kSparse));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("presets"), {}), 3);
-    scanCatalogue(kPresetFolder);
-    EXPECT_EQ(std::vector<std::string>(lista.begin(), lista.end()),
-              (std::vector<std::string>{".", "..", "folder.trp", "keep.trp"}));
 }

@@ -31,8 +31,6 @@ bool quits(SDL_Event e, int button = -1)
     return quit;
 }
 
-using PadsTest = ProgramTest;
-
 // A sound long enough to still play while the test looks.
 void assignSound(int slot)
 {
@@ -86,7 +84,7 @@ bool keyedOut(Uint32 c)
 }
 } // namespace
 
-TEST_F(ShellTest, StartsOnThePresetScreenQuitsOnlyWhenAskedAndKeysSwitchScreens)
+TEST_F(ShellTest, StartsOnThePresetScreenKeysSwitchScreensAndEventsQueuedWithTheQuitAreAllHandled)
 {
     EXPECT_EQ(std::tuple(modo, mx + my), std::tuple(kPresetScreen, 0));
     for (SDL_Surface* image : {boton_p, boton_p_2, boton_s, boton_s_2, caja_s, caja_l, rata,
@@ -124,10 +122,8 @@ TEST_F(ShellTest, StartsOnThePresetScreenQuitsOnlyWhenAskedAndKeysSwitchScreens)
         quits(keyEvent(SDL_JOYBUTTONDOWN), button);
         EXPECT_EQ(std::tuple(modo, ct_lista, ct_lista_2), std::tuple(shown, list, list));
     }
-}
 
-TEST_F(ShellTest, EventsQueuedWithTheQuitAreHandledBeforeTheLastFrame)
-{
+    // Events queued with the quit are handled before the last frame.
     writeWav16("kits/s.wav", constantStereo(kTestRate, 1000), 2);
     assignSlot(0, "kits/s.wav", "s.wav");
     SDL_Event motion = keyEvent(SDL_MOUSEMOTION);
@@ -173,7 +169,7 @@ TEST(Pacing, FramesRepeatsAndTheWindowScale)
         EXPECT_EQ(askedScale(1, asksTwo, env), 0) << env;
 }
 
-TEST_F(PadsTest, APadPlaysItsSlotAloneFlashesFor41FramesAMissDarkensAllAndLoopPadsSwitch)
+TEST_F(ShellTest, APadPlaysItsSlotAloneFlashesFor41FramesAMissDarkensAllAndLoopPadsSwitch)
 {
     // Hit tests are strict: a pad's first column and row are its border.
     for (int pad = 0; pad < kPadCount; ++pad)
