@@ -210,18 +210,12 @@ TEST_F(ShellSession, PipesDevicesAClosedOutputAndNoSoundDeviceNeverHangOrStopIt)
     ASSERT_EQ(mkfifo((dir + "/kits/Fifo.wav").c_str(), 0644), 0);
     writeFile(dir + "/presets/Fifo.trp", "Tamo Ri Presets\nkits/Fifo.wav\n/dev/stdin\n\n\n\n\n\n\n"
                                          "Oru\nSe supone que no deberias estar leyendo esto.\n");
-    const auto loadFifo = [&]
-    {
-        clickIn(server, listRow(2)); // Fifo.trp, after "." and ".."
-        clickIn(server, kLoadButtonBox);
-        clickIn(server, kDialogBox);
-    };
+    // Fifo.wav and Fifo.trp sort first after "." and "..".
     start();
     xdo(server, "mousemove 160 120 key 1");
-    clickIn(server, listRow(2)); // Fifo.wav
-    clickIn(server, kAssignBox); // to slot 0
+    clicks({listRow(2), kAssignBox});
     xdo(server, "key 0");
-    loadFifo();
+    clicks({listRow(2), kLoadButtonBox, kDialogBox});
     EXPECT_EQ(typeAndWait("Escape"), 0);
     EXPECT_EQ(readFile(run.outFile), "kits/Fifo.wav\n/dev/stdin\n\n\n\n\n\n\n");
 
@@ -237,7 +231,7 @@ TEST_F(ShellSession, PipesDevicesAClosedOutputAndNoSoundDeviceNeverHangOrStopIt)
     const int reader = open(out.c_str(), O_RDONLY | O_NONBLOCK);
     start({"SDL_DISKAUDIOFILE=" + dir + "/no such folder/audio.raw"});
     close(reader);
-    loadFifo();
+    clicks({listRow(2), kLoadButtonBox, kDialogBox});
     EXPECT_EQ(typeAndWait("1 2 3 0 Escape"), 0) << "ran without text, sound or output";
     const std::string err = programErrors(run);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
