@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <regex>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -110,8 +110,19 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
 
 std::string programErrors(const ProgramRun& run)
 {
-    static const std::regex sdlLog("(VERBOSE|DEBUG|INFO|WARNING|ERROR|CRITICAL): .*\n( .*\n)*");
-    return std::regex_replace(readFile(run.errFile), sdlLog, "");
+    std::istringstream lines(readFile(run.errFile));
+    std::string err;
+    bool fromSdl = false;
+    for (std::string line; std::getline(lines, line);)
+    {
+        fromSdl = fromSdl && line.rfind(' ', 0) == 0;
+        for (const char* priority :
+             {"VERBOSE: ", "DEBUG: ", "INFO: ", "WARNING: ", "ERROR: ", "CRITICAL: "})
+            fromSdl = fromSdl || line.rfind(priority, 0) == 0;
+        if (!fromSdl)
+            err += line + "\n";
+    }
+    return err;
 }
 
 int waitExit(ProgramRun& run, int timeoutMs)
