@@ -12,8 +12,6 @@ namespace
 void readFrom(const void* data, size_t size, SlotPaths& paths)
 {
     FILE* in = fmemopen(const_cast<void*>(data), size, "r");
-    if (!in)
-        abort();
     readPresetPaths(in, paths);
     fclose(in);
 }

@@ -74,10 +74,9 @@ XServer startXvfb(const std::string& screen)
     int fds[2];
     if (pipe(fds) != 0)
         throw std::runtime_error("pipe");
-    XServer server;
-    server.pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
-                        "-nolisten", "tcp", "-noreset"},
-                       {}, "", "", "", fds[1]);
+    const pid_t pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
+                             "-nolisten", "tcp", "-noreset"},
+                            {}, "", "", "", fds[1]);
     close(fds[1]);
     std::string number;
     for (char c; read(fds[0], &c, 1) == 1 && c != '\n';)
@@ -85,8 +84,7 @@ XServer startXvfb(const std::string& screen)
     close(fds[0]);
     if (number.empty())
         throw std::runtime_error("Xvfb did not start");
-    server.display = ":" + number;
-    return server;
+    return {pid, ":" + number};
 }
 
 void stopXvfb(XServer& server)

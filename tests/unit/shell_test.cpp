@@ -31,8 +31,6 @@ bool quits(SDL_Event e, int button = -1)
     return quit;
 }
 
-using PadsTest = ProgramTest;
-
 // A sound long enough to still play while the test looks.
 void assignSound(int slot)
 {
@@ -86,7 +84,7 @@ bool keyedOut(Uint32 c)
 }
 } // namespace
 
-TEST_F(ShellTest, StartsOnThePresetScreenQuitsOnlyWhenAskedAndKeysSwitchScreens)
+TEST_F(ShellTest, StartsOnThePresetScreenKeysSwitchScreensAndEventsQueuedWithTheQuitAreAllHandled)
 {
     EXPECT_EQ(std::tuple(modo, mx + my), std::tuple(kPresetScreen, 0));
     for (SDL_Surface* image : {boton_p, boton_p_2, boton_s, boton_s_2, caja_s, caja_l, rata,
@@ -124,10 +122,8 @@ TEST_F(ShellTest, StartsOnThePresetScreenQuitsOnlyWhenAskedAndKeysSwitchScreens)
         quits(keyEvent(SDL_JOYBUTTONDOWN), button);
         EXPECT_EQ(std::tuple(modo, ct_lista, ct_lista_2), std::tuple(shown, list, list));
     }
-}
 
-TEST_F(ShellTest, EventsQueuedWithTheQuitAreHandledBeforeTheLastFrame)
-{
+    // Events queued with the quit are handled before the last frame.
     writeWav16("kits/s.wav", constantStereo(kTestRate, 1000), 2);
     assignSlot(0, "kits/s.wav", "s.wav");
     SDL_Event motion = keyEvent(SDL_MOUSEMOTION);
@@ -173,7 +169,7 @@ TEST(Pacing, FramesRepeatsAndTheWindowScale)
         EXPECT_EQ(askedScale(1, asksTwo, env), 0) << env;
 }
 
-TEST_F(PadsTest, APadPlaysItsSlotAloneFlashesFor41FramesAndAMissDarkensAll)
+TEST_F(ShellTest, APadPlaysItsSlotAloneFlashesFor41FramesAMissDarkensAllAndLoopPadsSwitch)
 {
     // Hit tests are strict: a pad's first column and row are its border.
     for (int pad = 0; pad < kPadCount; ++pad)
@@ -199,11 +195,8 @@ TEST_F(PadsTest, APadPlaysItsSlotAloneFlashesFor41FramesAndAMissDarkensAll)
     EXPECT_EQ(pulsados[0] + pulsados[1] + pulsados[2] + pulsados[3], 0);
     EXPECT_TRUE(Mix_Playing(1)) << "a miss stops no sound";
     EXPECT_GT(nameInk(drawSamplePads, 1, 1), 0) << "names show for assigned slots only";
-}
 
-TEST_F(PadsTest, LoopPadsSwitchTheirLoopAndShowWhetherItRuns)
-{
-    ASSERT_NE(pixelAt(boton_p, 70, 50), pixelAt(boton_p_2, 70, 50));
+    // Loop pads switch their loop and show whether it runs.
     assignSound(6);
     keyDown(SDLK_3);
     pressAt(kPadBoxes[0].x1 + 1, midY(kPadBoxes[0]));
@@ -220,7 +213,7 @@ TEST_F(PadsTest, LoopPadsSwitchTheirLoopAndShowWhetherItRuns)
     EXPECT_TRUE(shows(boton_p, bp3));
 }
 
-TEST(Artwork, ImagesAtTheirSizesKeyedOnBlackWhereTheyShowWhatLiesBeneath)
+TEST(Artwork, ImagesAtTheirSizesKeyedOnBlackAndPressAreasOutlinedOnTheirPixels)
 {
     // Per image: the box whose size it has, and for keyed images a pixel that must
     // show what lies beneath and one that must be drawn.
@@ -259,12 +252,10 @@ TEST(Artwork, ImagesAtTheirSizesKeyedOnBlackWhereTheyShowWhatLiesBeneath)
         EXPECT_TRUE(keyedOut(pixelAt(s.get(), image.clearX, image.clearY)));
         EXPECT_FALSE(keyedOut(pixelAt(s.get(), image.drawnX, image.drawnY)));
     }
-}
 
-TEST(Artwork, PressAreasAreOutlinedOnTheirPixels)
-{
+    // Press areas are outlined on their pixels.
     const auto key = [](Box b) { return inImage(b, kKeyboardPanel); }; // in the panel's pixels
-    const std::pair<const char*, std::vector<Box>> images[] = {
+    const std::pair<const char*, std::vector<Box>> outlined[] = {
         {"f_presets",
          {kListBox, kLoadButtonBox, kKeyboardButtonBox, kPresetScrollUpBox, kPresetScrollDownBox}},
         {"f_smp",
@@ -274,7 +265,7 @@ TEST(Artwork, PressAreasAreOutlinedOnTheirPixels)
         {"teclas",
          {key(keyBox(0)), key(keyBox(kKeyCount - 1)), key(kDelKeyBox), key(kCancelKeyBox)}},
     };
-    for (const auto& [image, boxes] : images)
+    for (const auto& [image, boxes] : outlined)
     {
         SCOPED_TRACE(image);
         Image s = load(image);
