@@ -60,25 +60,6 @@ void playMarks(void*, Uint8* stream, int len)
     _exit(marksFed < enough ? 1 : 0);
 }
 
-// The frame of each mark: a peak of the left channel above half the marks' level. Each
-// must carry the right channel's half level too, or the file is not 16-bit stereo.
-std::vector<long> markPeaks(const std::string& bytes)
-{
-    std::vector<int16_t> samples(bytes.size() / sizeof(int16_t));
-    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(int16_t));
-    std::vector<long> peaks;
-    for (size_t frame = 1; kStereo * (frame + 1) < samples.size(); ++frame)
-    {
-        const int16_t* at = &samples[kStereo * frame];
-        if (at[0] > kMarkLevel / 2 && at[0] >= at[-kStereo] && at[0] > at[kStereo])
-            peaks.push_back(long(frame));
-    }
-    for (long peak : peaks)
-        if (std::abs(samples[kStereo * size_t(peak) + 1] + kMarkLevel / 2) > kMarkLevel / 50)
-            throw std::runtime_error("the disk driver's capture is not 16-bit stereo");
-    return peaks;
-}
-
 CaptureFormat measureCaptureFormat()
 {
     const std::string dir = makeTempDir();
@@ -92,7 +73,20 @@ CaptureFormat measureCaptureFormat()
     removeTree(dir);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error("the disk audio driver did not play");
-    const std::vector<long> peaks = markPeaks(bytes);
+    // The frame of each mark: a peak of the left channel above half the marks' level. Each
+    // must carry the right channel's half level too, or the file is not 16-bit stereo.
+    std::vector<int16_t> samples(bytes.size() / sizeof(int16_t));
+    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(int16_t));
+    std::vector<long> peaks;
+    for (size_t frame = 1; kStereo * (frame + 1) < samples.size(); ++frame)
+    {
+        const int16_t* at = &samples[kStereo * frame];
+        if (at[0] <= kMarkLevel / 2 || at[0] < at[-kStereo] || at[0] <= at[kStereo])
+            continue;
+        if (std::abs(at[1] + kMarkLevel / 2) > kMarkLevel / 50)
+            throw std::runtime_error("the disk driver's capture is not 16-bit stereo");
+        peaks.push_back(long(frame));
+    }
     if (peaks.size() < 3)
         throw std::runtime_error("the disk driver's capture holds too few marks");
     const double spacing = double(peaks.back() - peaks.front()) / double(peaks.size() - 1);

@@ -91,15 +91,22 @@ void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int))
     SDL_UnlockAudio();
 }
 
-int64_t mixPosition()
-{
-    return tapped;
-}
-
 void waitForFrame(int64_t frame)
 {
-    while (mixPosition() < frame)
+    while (tapped < frame)
         SDL_Delay(1);
+}
+
+int64_t atFrame(int64_t frame, const std::function<void()>& action)
+{
+    waitForFrame(frame);
+    // Under the audio lock the frames mixed so far are the exact frame from which a
+    // channel started now is heard.
+    SDL_LockAudio();
+    const int64_t at = tapped;
+    action();
+    SDL_UnlockAudio();
+    return at;
 }
 
 std::vector<int16_t> tappedStream()
@@ -139,7 +146,7 @@ std::vector<LoopAction> playLoopSets(std::vector<int> lengths, int64_t phaseFram
 {
     constexpr int kLonger = 256; // a re-assigned slot's sound: still odd, a pass longer
     std::vector<LoopAction> script;
-    int64_t t = mixPosition();
+    int64_t t = tapped;
     for (int i = 0; i < kLoopCount; ++i)
         t = act(&script, i, t, lengths[size_t(i)]);
     const int longest = *std::max_element(lengths.begin(), lengths.end());
