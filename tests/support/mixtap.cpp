@@ -1,7 +1,5 @@
 #include "tests/support/mixtap.h"
 
-#include "sound/loops.h"
-#include "sound/mixer.h"
 #include "sound/slots.h"
 #include "tests/support/wav.h"
 
@@ -189,26 +187,23 @@ std::vector<int16_t> idealLoopStream(const std::vector<LoopAction>& script, int6
     {
         for (; action != script.end() && action->frame <= f; ++action)
         {
+            // A loop switched off falls silent, and so does one given a new sound: the old
+            // sound stops when it is freed. A loop that is off is silent already.
             const int i = action->loop;
+            next[i] = -1;
             if (!action->sound.empty())
-            {
-                sounds[i] = action->sound; // the old sound stops when it is freed
-                next[i] = -1;
-            }
+                sounds[i] = action->sound;
+            else if (!on[i] && control >= 0)
+                on[i] = true; // queued for the next boundary
             else if (!on[i])
             {
-                on[i] = true; // queued for the next boundary, unless no loop is in control
-                if (control < 0)
-                {
-                    control = i;
-                    running[i] = true;
-                    next[i] = 0;
-                }
+                on[i] = running[i] = true; // no loop is in control: it starts at once
+                control = i;
+                next[i] = 0;
             }
             else
             {
                 on[i] = running[i] = false;
-                next[i] = -1;
                 if (control == i)
                 {
                     control = -1;
