@@ -89,15 +89,10 @@ void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int))
     SDL_UnlockAudio();
 }
 
-void waitForFrame(int64_t frame)
+int64_t atFrame(int64_t frame, const std::function<void()>& action)
 {
     while (tapped < frame)
         SDL_Delay(1);
-}
-
-int64_t atFrame(int64_t frame, const std::function<void()>& action)
-{
-    waitForFrame(frame);
     // Under the audio lock the frames mixed so far are the exact frame from which a
     // channel started now is heard.
     SDL_LockAudio();

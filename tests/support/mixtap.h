@@ -37,11 +37,8 @@ long audioThreadAllocations();
 // audio lock.
 std::vector<int16_t> tappedStream();
 
-// Waits in real time until at least `frame` frames are mixed.
-void waitForFrame(int64_t frame);
-
-// Runs `action` under the audio lock once at least `frame` frames are mixed;
-// returns the frame from which its effect is heard.
+// Waits in real time until at least `frame` frames are mixed, then runs `action`
+// under the audio lock; returns the frame from which its effect is heard.
 int64_t atFrame(int64_t frame, const std::function<void()>& action);
 
 // A main-thread action on loop 0-3, heard from `frame` on: a press of its pad or,
