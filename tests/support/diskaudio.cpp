@@ -33,10 +33,8 @@ void playMarks(void*, Uint8* stream, int len)
     const long first = marksFed;
     const long frames = len / long(kStereo * sizeof(int16_t));
     for (long i = 0; i < frames; ++i)
-    {
-        const bool mark = (first + i) % kMarkSpacing == kFirstMark;
-        out[kStereo * i] = out[kStereo * i + 1] = mark ? kMarkLevel : 0;
-    }
+        out[kStereo * i] = out[kStereo * i + 1] =
+            (first + i) % kMarkSpacing == kFirstMark ? kMarkLevel : 0;
     marksFed = first + frames;
 }
 
