@@ -109,6 +109,7 @@ TEST_F(HeardTest, PreviewsAreHeardWholeOneAtATimeTheirSoundsFreedOnlyOnceDoneAnd
     writeWav("kits/loop48.wav", {48000, 2, kS16, kPlain}, std::vector<double>(2 * 48000, 0.25));
     writeWav16("kits/long.wav", constantStereo(22050 * 20, 700), 2);
     pressEntry("loop48.wav");
+    ASSERT_EQ(preview.sound ? preview.sound->alen : 0, 4u * kTestRate); // 16-bit stereo
     // Each frame runs under the audio lock, so the channel cannot end between the look
     // at it and the frame's own.
     for (bool busy = true; busy; waitMs(5))
