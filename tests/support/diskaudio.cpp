@@ -8,7 +8,6 @@
 #include <SDL/SDL.h>
 #include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -23,7 +22,7 @@ constexpr int kStereo = kMixerChannels;
 constexpr long kMarkSpacing = kTestRate / 50;
 constexpr long kFirstMark = kMarkSpacing / 2;
 constexpr long kMarks = 8;
-constexpr int16_t kMarkLevel = 16384; // on the left; half of it, negated, on the right
+constexpr int16_t kMarkLevel = 16384;
 constexpr int kProbeTimeoutMs = 10000;
 
 std::atomic<long> marksFed{0};
@@ -34,11 +33,8 @@ void playMarks(void*, Uint8* stream, int len)
     const long first = marksFed;
     const long frames = len / long(kStereo * sizeof(int16_t));
     for (long i = 0; i < frames; ++i)
-    {
-        const bool mark = (first + i) % kMarkSpacing == kFirstMark;
-        out[kStereo * i] = mark ? kMarkLevel : 0;
-        out[kStereo * i + 1] = mark ? -kMarkLevel / 2 : 0;
-    }
+        out[kStereo * i] = out[kStereo * i + 1] =
+            (first + i) % kMarkSpacing == kFirstMark ? kMarkLevel : 0;
     marksFed = first + frames;
 }
 
@@ -60,25 +56,6 @@ void playMarks(void*, Uint8* stream, int len)
     _exit(marksFed < enough ? 1 : 0);
 }
 
-// The frame of each mark: a peak of the left channel above half the marks' level. Each
-// must carry the right channel's half level too, or the file is not 16-bit stereo.
-std::vector<long> markPeaks(const std::string& bytes)
-{
-    std::vector<int16_t> samples(bytes.size() / sizeof(int16_t));
-    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(int16_t));
-    std::vector<long> peaks;
-    for (size_t frame = 1; kStereo * (frame + 1) < samples.size(); ++frame)
-    {
-        const int16_t* at = &samples[kStereo * frame];
-        if (at[0] > kMarkLevel / 2 && at[0] >= at[-kStereo] && at[0] > at[kStereo])
-            peaks.push_back(long(frame));
-    }
-    for (long peak : peaks)
-        if (std::abs(samples[kStereo * size_t(peak) + 1] + kMarkLevel / 2) > kMarkLevel / 50)
-            throw std::runtime_error("the disk driver's capture is not 16-bit stereo");
-    return peaks;
-}
-
 CaptureFormat measureCaptureFormat()
 {
     const std::string dir = makeTempDir();
@@ -92,7 +69,16 @@ CaptureFormat measureCaptureFormat()
     removeTree(dir);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error("the disk audio driver did not play");
-    const std::vector<long> peaks = markPeaks(bytes);
+    // The frame of each mark: a peak of the left channel above half the marks' level.
+    std::vector<int16_t> samples(bytes.size() / sizeof(int16_t));
+    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(int16_t));
+    std::vector<long> peaks;
+    for (size_t frame = 1; kStereo * (frame + 1) < samples.size(); ++frame)
+    {
+        const int16_t* at = &samples[kStereo * frame];
+        if (at[0] > kMarkLevel / 2 && at[0] >= at[-kStereo] && at[0] > at[kStereo])
+            peaks.push_back(long(frame));
+    }
     if (peaks.size() < 3)
         throw std::runtime_error("the disk driver's capture holds too few marks");
     const double spacing = double(peaks.back() - peaks.front()) / double(peaks.size() - 1);

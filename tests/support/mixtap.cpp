@@ -1,7 +1,5 @@
 #include "tests/support/mixtap.h"
 
-#include "sound/loops.h"
-#include "sound/mixer.h"
 #include "sound/slots.h"
 #include "tests/support/wav.h"
 
@@ -91,15 +89,17 @@ void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int))
     SDL_UnlockAudio();
 }
 
-int64_t mixPosition()
+int64_t atFrame(int64_t frame, const std::function<void()>& action)
 {
-    return tapped;
-}
-
-void waitForFrame(int64_t frame)
-{
-    while (mixPosition() < frame)
+    while (tapped < frame)
         SDL_Delay(1);
+    // Under the audio lock the frames mixed so far are the exact frame from which a
+    // channel started now is heard.
+    SDL_LockAudio();
+    const int64_t at = tapped;
+    action();
+    SDL_UnlockAudio();
+    return at;
 }
 
 std::vector<int16_t> tappedStream()
@@ -139,7 +139,7 @@ std::vector<LoopAction> playLoopSets(std::vector<int> lengths, int64_t phaseFram
 {
     constexpr int kLonger = 256; // a re-assigned slot's sound: still odd, a pass longer
     std::vector<LoopAction> script;
-    int64_t t = mixPosition();
+    int64_t t = tapped;
     for (int i = 0; i < kLoopCount; ++i)
         t = act(&script, i, t, lengths[size_t(i)]);
     const int longest = *std::max_element(lengths.begin(), lengths.end());
@@ -182,26 +182,23 @@ std::vector<int16_t> idealLoopStream(const std::vector<LoopAction>& script, int6
     {
         for (; action != script.end() && action->frame <= f; ++action)
         {
+            // A loop switched off falls silent, and so does one given a new sound: the old
+            // sound stops when it is freed. A loop that is off is silent already.
             const int i = action->loop;
+            next[i] = -1;
             if (!action->sound.empty())
-            {
-                sounds[i] = action->sound; // the old sound stops when it is freed
-                next[i] = -1;
-            }
+                sounds[i] = action->sound;
+            else if (!on[i] && control >= 0)
+                on[i] = true; // queued for the next boundary
             else if (!on[i])
             {
-                on[i] = true; // queued for the next boundary, unless no loop is in control
-                if (control < 0)
-                {
-                    control = i;
-                    running[i] = true;
-                    next[i] = 0;
-                }
+                on[i] = running[i] = true; // no loop is in control: it starts at once
+                control = i;
+                next[i] = 0;
             }
             else
             {
                 on[i] = running[i] = false;
-                next[i] = -1;
                 if (control == i)
                 {
                     control = -1;

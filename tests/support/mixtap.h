@@ -10,6 +10,7 @@
 
 #include <SDL/SDL.h>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,29 +33,13 @@ void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int) = passMi
 // Allocations through operator new on the audio thread, from the tap's first pass on.
 long audioThreadAllocations();
 
-// Frames mixed so far. Read under the audio lock it is the exact frame from which
-// a channel started now is heard.
-int64_t mixPosition();
-
 // Everything tapped, interleaved stereo; call once the mixer is closed or under the
 // audio lock.
 std::vector<int16_t> tappedStream();
 
-// Waits in real time until at least `frame` frames are mixed.
-void waitForFrame(int64_t frame);
-
-// Runs `action` under the audio lock once at least `frame` frames are mixed;
-// returns the frame from which its effect is heard.
-template <typename Action>
-int64_t atFrame(int64_t frame, Action action)
-{
-    waitForFrame(frame);
-    SDL_LockAudio();
-    const int64_t at = mixPosition();
-    action();
-    SDL_UnlockAudio();
-    return at;
-}
+// Waits in real time until at least `frame` frames are mixed, then runs `action`
+// under the audio lock; returns the frame from which its effect is heard.
+int64_t atFrame(int64_t frame, const std::function<void()>& action);
 
 // A main-thread action on loop 0-3, heard from `frame` on: a press of its pad or,
 // with a sound, its slot given that sound.
