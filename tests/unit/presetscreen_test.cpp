@@ -116,8 +116,9 @@ Paths parse(const std::string& bytes)
     return paths;
 }
 
-const Paths kFull = {"kits/a.wav",  "kits/b.wav",  "kits/c.wav",  "kits/d.wav",
-                     "loops/e.wav", "loops/f.wav", "loops/g.wav", "loops/h.wav"};
+// Spaces inside and at either end of a path are part of it.
+const Paths kFull = {"kits/my kick.wav", "kits/b.wav",  "kits/a b c.wav", "kits/d.wav",
+                     "loops/break.wav",  "loops/f.wav", "loops/g  g.wav", " loops/h .wav"};
 const Paths kSparse = {"kits/kick.wav", "", "", "", "loops/beat.wav", "", "", ""};
 } // namespace
 
@@ -352,15 +353,7 @@ TEST_F(PresetScreenTest, WritesExactBytesThatReadBackInPlaceAndReplacesAWholeFil
         setSlotPaths(paths);
         ASSERT_TRUE(writePreset("presets/x.trp"));
         EXPECT_EQ(readFile("presets/x.trp"), layout(written));
-    }
-    const Paths filled = {"kits/my kick.wav", "kits/b.wav",  "kits/a b c.wav", "kits/d.wav",
-                          "loops/break.wav",  "loops/f.wav", "loops/g  g.wav", " loops/h .wav"};
-    for (int pattern = 0; pattern < 1 << kSlotCount; ++pattern)
-    {
-        Paths paths;
-        for (int slot = 0; slot < kSlotCount; ++slot)
-            paths[slot] = pattern & (1 << slot) ? filled[slot] : "";
-        ASSERT_EQ(parse(layout(paths)), paths) << "pattern " << pattern;
+        EXPECT_EQ(parse(layout(written)), written);
     }
 
     // Saving replaces a whole file or leaves the old one alone.
@@ -419,10 +412,7 @@ TEST_F(PresetScreenTest, ReadingFillsSlotsPrintsThePathsAndReadsDamagedFilesAsFa
     EXPECT_EQ(parse(""), Paths{});
     EXPECT_EQ(parse("h\nkits/a.wav\n\nkits/c.wav"), (Paths{"kits/a.wav", "", "kits/c.wav"}))
         << "a last line without its line feed still counts";
-    std::string crlf = layout(kSparse);
-    for (size_t at = crlf.find('\n'); at != std::string::npos; at = crlf.find('\n', at + 2))
-        crlf.insert(at, "\r");
-    EXPECT_EQ(parse(crlf), kSparse);
+    EXPECT_EQ(parse("h\r\nkits/kick.wav\r\n\r\n\r\n\r\nloops/beat.wav\r\n\r\n"), kSparse);
     EXPECT_EQ(parse("h\r\nkits/a.wav\r\r\n"), (Paths{"kits/a.wav\r"}))
         << "only the return right before the line feed goes";
     // A path holds 199 characters: one more leaves the slot empty and the rest aligned.
