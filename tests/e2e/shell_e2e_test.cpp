@@ -10,7 +10,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -235,8 +234,9 @@ TEST_F(ShellSession, PipesDevicesAClosedOutputAndNoSoundDeviceNeverHangOrStopIt)
     close(reader);
     clicks({listRow(2), kLoadButtonBox, kDialogBox});
     EXPECT_EQ(typeAndWait("1 2 3 0 Escape"), 0) << "ran without text, sound or output";
-    const std::regex noSound("Couldn't open audio: .*; running without sound\n");
-    EXPECT_TRUE(std::regex_match(programErrors(run), noSound)) << programErrors(run);
+    const std::string err = programErrors(run);
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err; // a single line
+    EXPECT_NE(err.find("; running without sound"), std::string::npos) << err;
     std::remove(out.c_str());
 
     std::remove(image.c_str());
