@@ -37,13 +37,6 @@ class HeardTest : public ProgramTest
             ;
         pressIn(listRow(0));
     }
-
-    // Shuts down; the left channel of all that was mixed.
-    std::vector<int16_t> heard()
-    {
-        stopProgram();
-        return leftChannel(tappedStream());
-    }
 };
 } // namespace
 
@@ -62,7 +55,8 @@ TEST_F(HeardTest, OneShotPadsPlayTheirSlotOnTheirOwnChannel)
     const int64_t second = atFrame(first + 500, [] { pressIn(kPadBoxes[1]); });
     const int64_t again = atFrame(second + 1000, [] { pressIn(kPadBoxes[1]); });
     atFrame(again + kShot + 2 * kControl, [] {});
-    const std::vector<int16_t> left = heard();
+    stopProgram();
+    const std::vector<int16_t> left = leftChannel(tappedStream());
 
     // Pad 0 plays once, whole, whatever pad 1 does; a second press starts pad 1 again.
     EXPECT_EQ(soundSpans(left, 0), (Spans{{first + kMarkFrames, first + kShot}}));
@@ -83,7 +77,7 @@ TEST_F(HeardTest, EveryLoopStartsOnTheFrameOfItsBoundaryAsTheRulesSay)
     for (const LoopSetRun& run : kLoopSetRuns)
         for (const LoopAction& action : playLoopSets(run.lengths, run.phaseFrames))
             script.push_back(action);
-    heard();
+    stopProgram();
     const std::vector<int16_t> stream = tappedStream();
     const std::vector<int64_t> wrong =
         differingFrames(stream, idealLoopStream(script, int64_t(stream.size() / 2)));
@@ -100,8 +94,8 @@ TEST_F(HeardTest, PreviewsAreHeardWholeOneAtATimeTheirSoundsFreedOnlyOnceDoneAnd
     mkdir("kits/sub", 0755);
     for (const char* name : {".", "..", "empty.wav", "notes.txt", "sub", "none: an empty row"})
         pressEntry(name);
-    EXPECT_EQ(preview.sound, nullptr) << "entries that do not decode are previewed in silence";
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_TRUE(preview.sound == nullptr && Mix_Playing(-1) == 0)
+        << "entries that do not decode are previewed in silence";
 
     writeWav("kits/loop48.wav", {48000, 2, kS16, kPlain}, std::vector<double>(2 * 48000, 0.25));
     writeWav16("kits/long.wav", constantStereo(22050 * 20, 700), 2);
@@ -109,7 +103,7 @@ TEST_F(HeardTest, PreviewsAreHeardWholeOneAtATimeTheirSoundsFreedOnlyOnceDoneAnd
     ASSERT_EQ(preview.sound ? preview.sound->alen : 0, 4u * kTestRate); // 16-bit stereo
     // Each frame runs under the audio lock, so the channel cannot end between the look
     // at it and the frame's own.
-    for (bool busy = true; busy; waitMs(5))
+    for (bool busy = true; busy; SDL_Delay(5))
     {
         SDL_LockAudio();
         busy = preview.sound && Mix_Playing(preview.channel);
@@ -127,11 +121,11 @@ TEST_F(HeardTest, PreviewsAreHeardWholeOneAtATimeTheirSoundsFreedOnlyOnceDoneAnd
     frame();
     EXPECT_EQ(preview.sound, nullptr);
     while (Mix_Playing(-1))
-        waitMs(10);
+        SDL_Delay(10);
     // A preset load with a preview playing and two loops on, one queued for the other's
     // boundary: all stop, and none starts again with the sounds the preset brings.
-    assignSlot(4, "kits/long.wav", "long");
-    assignSlot(5, "kits/long.wav", "long");
+    for (int slot : {4, 5})
+        assignSlot(slot, "kits/long.wav", "long");
     toggleLoop(0);
     toggleLoop(1);
     pressEntry("long.wav");
@@ -139,11 +133,12 @@ TEST_F(HeardTest, PreviewsAreHeardWholeOneAtATimeTheirSoundsFreedOnlyOnceDoneAnd
     pressIn(listRow(2)); // demo.trp
     pressIn(kLoadButtonBox);
     ASSERT_STREQ(lista_samples[4], "loops/beat.wav");
-    waitMs(100);
+    SDL_Delay(100);
     EXPECT_EQ(Mix_Playing(-1), 0) << "the load put the player at rest";
     // Frames louder than half the loop's level: fewer if it was cut short, more if it
     // played again.
-    const std::vector<int16_t> left = heard();
+    stopProgram();
+    const std::vector<int16_t> left = leftChannel(tappedStream());
     EXPECT_NEAR(std::count_if(left.begin(), left.end(), [](int16_t v) { return v > 4096; }),
                 2 * kTestRate, 2);
 }

@@ -68,11 +68,9 @@ struct Monkey
     {
         for (; times > 0; --times)
         {
-            SDL_Event motion = {}, press = {};
-            motion.type = SDL_MOUSEMOTION;
+            SDL_Event motion = keyEvent(SDL_MOUSEMOTION), press = keyEvent(SDL_MOUSEBUTTONDOWN);
             motion.motion.x = Uint16(pick(a.x0 - 1, a.x1 + 1));
             motion.motion.y = Uint16(pick(a.y0 - 1, a.y1 + 1));
-            press.type = SDL_MOUSEBUTTONDOWN;
             press.button.button = Uint8(pick(SDL_BUTTON_LEFT, SDL_BUTTON_WHEELDOWN));
             out.insert(out.end(), {motion, press});
         }
@@ -266,8 +264,7 @@ TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
     {
         for (const SDL_Event& event : monkey.out)
         {
-            bool quit = false;
-            handleEvent(event, &quit);
+            const bool quit = feed(event);
             ++events;
             if (!holds(quit ? "a quit request" : "", "at"))
                 break;
@@ -279,7 +276,7 @@ TEST_F(SoakTest, RandomEventsKeepEveryInvariant)
              --n, ++frames)
         {
             frame();
-            waitMs(pauseMs);
+            SDL_Delay(Uint32(pauseMs));
             holds("", "in the frame after");
         }
         monkey.out.clear();

@@ -9,15 +9,6 @@
 #include <filesystem>
 #include <unistd.h>
 
-namespace
-{
-void feed(SDL_Event event)
-{
-    bool quit = false;
-    handleEvent(event, &quit);
-}
-} // namespace
-
 void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -27,6 +18,13 @@ void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs)
     setenv("PADBOX_SCALE", "1", 1);
     for (const std::string& entry : diskAudioEnvironment(audioFile, diskDelayMs))
         putenv(strdup(entry.c_str())); // kept: the environment points into it
+}
+
+bool feed(SDL_Event event)
+{
+    bool quit = false;
+    handleEvent(event, &quit);
+    return quit;
 }
 
 SDL_Event keyEvent(Uint8 type, SDLKey sym, SDLMod mod)
@@ -62,11 +60,6 @@ void release()
 void keyDown(SDLKey sym, SDLMod mod)
 {
     feed(keyEvent(SDL_KEYDOWN, sym, mod));
-}
-
-void waitMs(int ms)
-{
-    SDL_Delay(static_cast<Uint32>(ms));
 }
 
 void ProgramTest::SetUp()

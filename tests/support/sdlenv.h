@@ -16,14 +16,13 @@ void useHeadlessDrivers(const std::string& audioFile, int diskDelayMs = kRealTim
 // An event of the given type with the key fields set; every other field is zero.
 SDL_Event keyEvent(Uint8 type, SDLKey sym = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE);
 
-// Events fed straight to the program's event routing.
+// Events fed straight to the program's event routing; feed says whether the event
+// asked the program to quit.
+bool feed(SDL_Event event);
 void pressAt(int x, int y); // motion there, then a left-button press
 void pressIn(Box b);        // at its middle pixel
 void release();
 void keyDown(SDLKey sym, SDLMod mod = KMOD_NONE);
-
-// Waits while the mixer plays, in milliseconds of real time.
-void waitMs(int ms);
 
 // A started program: the working directory is a fresh stage copy, and start-up has
 // run as the real program runs it. Shut-down runs at the end unless the test ran it.

@@ -149,9 +149,8 @@ std::string windowGeometry(const XServer& server, unsigned long window)
 
 bool xdo(const XServer& server, const std::string& args)
 {
-    return system(
-               ("DISPLAY=" + server.display + " xdotool " + args + " >/dev/null 2>&1").c_str()) ==
-           0;
+    const std::string command = "DISPLAY=" + server.display + " xdotool " + args;
+    return system((command + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 void clickAt(const XServer& server, int x, int y)
