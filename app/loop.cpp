@@ -85,21 +85,10 @@ bool asksToQuit(const SDL_Event& event)
     }
 }
 
-bool keyAction(SDLKey sym)
+void keyAction(SDLKey sym)
 {
-    switch (sym)
-    {
-    case SDLK_ESCAPE:
-        return true;
-    case SDLK_0:
-    case SDLK_1:
-    case SDLK_2:
-    case SDLK_3:
+    if (sym >= SDLK_0 && sym <= SDLK_3)
         switchScreen(sym - SDLK_0);
-        return false;
-    default:
-        return false;
-    }
 }
 
 void handleEvent(const SDL_Event& event, bool* quit)

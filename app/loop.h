@@ -23,8 +23,8 @@ void handleEvent(const SDL_Event& event, bool* quit);
 // the window's close.
 bool asksToQuit(const SDL_Event& event);
 
-// Key table: the screen keys '0'-'3' and Escape. Returns true on a quit request.
-bool keyAction(SDLKey sym);
+// Key table: the screen keys '0'-'3' switch screens (quit keys are asksToQuit's).
+void keyAction(SDLKey sym);
 
 // Switches to screen s; screens 0 and 1 go back to the top of their list and rescan.
 void switchScreen(int32_t s);
