@@ -172,7 +172,7 @@ bool frame()
     drawScreen();
     forgetUndrawnTexts();
     tickPadFlash();
-    releaseFinishedPreviews();
+    releaseFinishedPreview();
     const bool displayPaced = showFrame();
     frameShown();
     return displayPaced;

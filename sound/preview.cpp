@@ -33,7 +33,7 @@ void playPreview(const char* path)
     preview = {sound, channel};
 }
 
-void releaseFinishedPreviews()
+void releaseFinishedPreview()
 {
     if (!preview.sound)
         return;

@@ -23,7 +23,7 @@ void playPreview(const char* path);
 
 // Once per frame: frees the preview once its channel has ended it or moved on to
 // another sound. A slot's sound is never the preview.
-void releaseFinishedPreviews();
+void releaseFinishedPreview();
 
 // Stops the preview, if it still plays, and frees its sound: a new preview, a preset
 // load and shut-down.
