@@ -118,6 +118,9 @@ void handleEvent(const SDL_Event& event, bool* quit)
     case SDL_MOUSEBUTTONUP:
         held_list = nullptr;
         break;
+    case kHitShownEvent:
+        showPostedHit(event);
+        break;
     case SDL_JOYBUTTONDOWN:
         if (event.jbutton.button == kJoyPrevious)
             previousScreen();

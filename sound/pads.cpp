@@ -55,29 +55,49 @@ void drawLoopPads()
     drawPads(boton_p, boton_p_2, running, kFirstLoopSlot);
 }
 
+void showHit(const Hit& hit)
+{
+    if (hit.kind != kOneShotHit)
+        return; // a loop pad shows sonando
+    pulsados[hit.index] = 1;
+    t_pulsados[hit.index] = kFlashFrames;
+}
+
+void padHit(const Hit& hit)
+{
+    playHit(hit);
+    showHit(hit);
+}
+
+void postHitLight(const Hit& hit)
+{
+    SDL_Event event{};
+    event.type = kHitShownEvent;
+    event.user.code = hit.kind * kPadCount + hit.index;
+    SDL_PushEvent(&event);
+}
+
+void showPostedHit(const SDL_Event& event)
+{
+    const int code = event.user.code;
+    showHit({static_cast<HitKind>(code / kPadCount), code % kPadCount, kMaxVelocity, 0});
+}
+
 void samplePadsPress()
 {
     const int hit = padAt(mx, my);
     for (int k = 0; k < kPadCount; ++k)
-    {
-        if (k == hit)
-        {
-            pulsados[k] = 1;
-            playSlot(k);
-            t_pulsados[k] = kFlashFrames;
-        }
-        else
-        {
+        if (k != hit)
             pulsados[k] = 0; // a press anywhere else darkens the pad at once
-        }
-    }
+    if (hit >= 0)
+        padHit({kOneShotHit, hit, kMaxVelocity, hitClockUs()});
 }
 
 void loopPadsPress()
 {
     const int hit = padAt(mx, my);
     if (hit >= 0)
-        toggleLoop(hit);
+        padHit({kLoopHit, hit, kMaxVelocity, hitClockUs()});
 }
 
 void resetPads()

@@ -2,6 +2,9 @@
 #pragma once
 
 #include "app/layout.h"
+#include "sound/hits.h"
+
+#include <SDL/SDL_events.h>
 
 #include <cstdint>
 
@@ -21,6 +24,19 @@ void drawLoopPads();
 // screen 3 switches the loop of the pad hit.
 void samplePadsPress();
 void loopPadsPress();
+
+// The light of a hit: a one-shot hit lights its pad for kFlashFrames and one more,
+// leaving the others as they are, so chords show; a loop pad shows its loop running.
+void showHit(const Hit& hit);
+
+// The whole hit on the main thread: its sound, then its light.
+void padHit(const Hit& hit);
+
+// Another thread's hit, already heard, reaches the main thread as this user event,
+// whose handling (showPostedHit) lights its pad.
+constexpr int kHitShownEvent = SDL_USEREVENT;
+void postHitLight(const Hit& hit);
+void showPostedHit(const SDL_Event& event);
 
 // Every one-shot pad dark, its counter at 0: at start-up and when a preset loads.
 void resetPads();
