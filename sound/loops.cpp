@@ -230,6 +230,21 @@ void resumeControlLoop()
     SDL_UnlockAudio();
 }
 
+bool beatPosition(int64_t* frame, int64_t* length)
+{
+    SDL_LockAudio();
+    const int32_t control = canal_control;
+    const bool running = control != kNoControlLoop && sonando[control] &&
+                         soundFrames(samples[loopChannel(control)]) > 0;
+    if (running)
+    {
+        *length = soundFrames(samples[loopChannel(control)]);
+        *frame = std::clamp<int64_t>(mixedFrames - boundaryAt, 0, *length);
+    }
+    SDL_UnlockAudio();
+    return running;
+}
+
 void resetLoops()
 {
     SDL_LockAudio();

@@ -54,6 +54,11 @@ void pickControlLoop(int stopped);
 // out before it took control. Otherwise nothing.
 void resumeControlLoop();
 
+// Where the beat is: frames of the control loop's pass mixed since its boundary, and
+// the pass's length. False when no control loop runs or it has no sound. Main thread;
+// takes the audio lock.
+bool beatPosition(int64_t* frame, int64_t* length);
+
 // No loop on, none running, no control loop. Sounds still playing are left alone.
 void resetLoops();
 
