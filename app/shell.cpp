@@ -15,10 +15,13 @@
 
 #include <SDL/SDL_ttf.h>
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <iterator>
+#include <unistd.h>
 
 SDL_Surface* screen;
 SDL_Joystick* joystick;
@@ -33,6 +36,32 @@ void hidePointerOnHandheld()
 {
     if (kHandheld)
         SDL_ShowCursor(SDL_DISABLE);
+}
+
+// A launcher may start the program with standard input, output or error closed. The
+// next file opened would take that number, and what the program prints would go into
+// it: the display's connection, the captured audio.
+void openStandardDescriptors()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF)
+            open("/dev/null", O_RDWR); // the lowest free number: this one
+}
+
+// SDL turns a terminate into a quit request; a hang-up, as when the terminal that
+// started the program goes, ends it the same orderly way, as a terminate.
+void terminateOnHangUp(int)
+{
+    raise(SIGTERM);
+}
+
+// One ignored by the launcher stays ignored.
+void hangUpAsTerminate()
+{
+    struct sigaction hangUp = {};
+    sigaction(SIGHUP, nullptr, &hangUp);
+    if (hangUp.sa_handler == SIG_DFL)
+        signal(SIGHUP, terminateOnHangUp);
 }
 
 // Every screen's state at its start: the preset screen, nothing lit, no loop on, an
@@ -50,6 +79,7 @@ void setStartingState()
 
 void startUp(int argc, char** argv)
 {
+    openStandardDescriptors();
     // A write to a pipe whose reader has gone then fails instead of ending the program.
     signal(SIGPIPE, SIG_IGN);
     std::fill(std::begin(asignados), std::end(asignados), 0);
@@ -60,6 +90,7 @@ void startUp(int argc, char** argv)
         exit(kExitNoSdl);
     }
     atexit(Terminate);
+    hangUpAsTerminate();
     hidePointerOnHandheld();
 
     screen = openWindow(argc, argv);

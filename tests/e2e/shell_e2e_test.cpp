@@ -8,6 +8,7 @@
 #include "tests/support/wav.h"
 #include "tests/support/xsession.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -164,6 +165,40 @@ TEST_F(ShellSession, EveryExitAfterSdlStartsTheMenuFromItsFolderAndQuitsAreQuiet
     EXPECT_EQ(waitExit(run), 1);
     EXPECT_EQ(readFile(run.errFile).rfind("Couldn't initialize SDL: ", 0), 0u);
     EXPECT_FALSE(fileExists(record)) << "no menu when SDL never started";
+}
+
+TEST_F(ShellSession, HangupEndsLikeTerminateAndClosedStandardDescriptorsStayClosedToTheDisplay)
+{
+    // A hang-up, as when the terminal that started it goes, ends as a terminate does:
+    // an orderly end that hands the console to the menu.
+    const std::string record = dir + "/menu-record.txt";
+    for (int signal : {SIGTERM, SIGHUP})
+    {
+        std::remove(record.c_str());
+        start({"PADBOX_MENU_RECORD=" + record}, PADBOX_MENU_PROBE);
+        kill(run.pid, signal);
+        EXPECT_EQ(waitExit(run), 0) << signal;
+        EXPECT_EQ(readFile(record), kMenuStarted) << signal;
+    }
+
+    // Started with its standard descriptors closed, the program must not let the X
+    // connection take one of them: a preset load's eight lines and a failed save's
+    // message would go into the display's socket.
+    chmod((dir + "/presets/demo.trp").c_str(), 0444);
+    run = startProgram(server, dir, {}, "", {}, {0, 1, 2});
+    ASSERT_NE(waitForWindow(server), 0u);
+    for (int fd = 0; fd <= 2; ++fd)
+    {
+        const std::string link = "/proc/" + std::to_string(run.pid) + "/fd/" + std::to_string(fd);
+        EXPECT_EQ(fs::read_symlink(link).string(), "/dev/null") << fd;
+    }
+    for (int load = 0; load < 3; ++load)
+        clicks({listRow(2), kLoadButtonBox, kDialogBox}); // demo.trp, after "." and ".."
+    clickIn(server, kKeyboardButtonBox);
+    for (char c : std::string("demo"))
+        clickIn(server, keyBoxOf(c));
+    clickIn(server, kSaveKeyBox); // refused: the preset is read-only
+    EXPECT_EQ(typeAndWait("Escape"), 0);
 }
 
 TEST_F(ShellSession, ALargeDesktopShowsTheFrameEnlargedAtItsOriginWithPressesWhereTheyAreDrawn)

@@ -17,7 +17,7 @@ namespace
 {
 pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
             const std::string& dir, const std::string& outFile, const std::string& errFile,
-            int keepFd = -1)
+            int keepFd = -1, const std::vector<int>& closedFds = {})
 {
     const pid_t pid = fork();
     if (pid != 0)
@@ -33,6 +33,8 @@ pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>
     for (int fd = 3; fd < 256; ++fd)
         if (fd != keepFd)
             close(fd);
+    for (int fd : closedFds)
+        close(fd);
     std::vector<char*> args;
     for (const std::string& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
@@ -96,7 +98,7 @@ void stopXvfb(XServer& server)
 
 ProgramRun startProgram(const XServer& server, const std::string& dir,
                         const std::vector<std::string>& extraEnv, const std::string& program,
-                        const std::vector<std::string>& args)
+                        const std::vector<std::string>& args, const std::vector<int>& closedFds)
 {
     ProgramRun run = {0, dir + "/stdout.txt", dir + "/stderr.txt", dir + "/audio.raw"};
     std::vector<std::string> env = diskAudioEnvironment(run.audioFile);
@@ -104,7 +106,7 @@ ProgramRun startProgram(const XServer& server, const std::string& dir,
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     std::vector<std::string> argv = {program.empty() ? dir + "/padbox" : program};
     argv.insert(argv.end(), args.begin(), args.end());
-    run.pid = spawn(argv, env, dir, run.outFile, run.errFile);
+    run.pid = spawn(argv, env, dir, run.outFile, run.errFile, -1, closedFds);
     return run;
 }
 

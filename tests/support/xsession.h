@@ -28,10 +28,12 @@ XServer startXvfb(const std::string& screen = "320x240x24");
 void stopXvfb(XServer& server);
 
 // Starts `program` (default: the stage's padbox) in dir with the server's display.
-// Extra environment entries are "NAME=value".
+// Extra environment entries are "NAME=value". The standard descriptors in closedFds
+// are closed when it starts, as a launcher's `>&-` leaves them.
 ProgramRun startProgram(const XServer& server, const std::string& dir,
                         const std::vector<std::string>& extraEnv = {},
-                        const std::string& program = "", const std::vector<std::string>& args = {});
+                        const std::string& program = "", const std::vector<std::string>& args = {},
+                        const std::vector<int>& closedFds = {});
 
 // The program's standard error without SDL's own log lines (such as the disk audio
 // driver's notice), which start with their priority, and the indented lines that go
