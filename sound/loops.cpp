@@ -93,14 +93,25 @@ void startInPass(int loop, Uint8* stream)
     playPart(loop, passFrames - boundaryOffsets[boundaryCount - 1], length);
 }
 
+// A loop holds the beat only with a sound that ends: a loop without one would bring
+// no boundary, and every loop waiting for it would wait for ever.
+bool hasSound(int loop)
+{
+    return soundFrames(samples[loopChannel(loop)]) > 0;
+}
+
 // A boundary between two passes, raised on the main thread: the channels start every
-// loop on the first frame of the next pass by themselves.
+// loop on the first frame of the next pass by themselves. It supersedes the starts
+// that a halt's report marked for that same frame.
 void boundaryNow(int32_t control)
 {
     boundaryAt = mixedFrames;
+    boundaryCount = 0;
     playLoop(control);
+    sonando[control] = 1;
     for (int i = 0; i < kLoopCount; ++i)
     {
+        marked[i] = false;
         if (pulsados2[i] && i != canal_control)
         {
             playPart(i, 0, passLength(i, control));
@@ -123,8 +134,8 @@ void fitViewsTo(int32_t control)
     for (int i = 0; i < kLoopCount; ++i)
     {
         const Mix_Chunk* sound = samples[loopChannel(i)];
-        if (!sonando[i] || !sound || !viewPlaying(i))
-            continue;
+        if (!sonando[i] || !sound || marked[i] || !viewPlaying(i))
+            continue; // a loop marked at this boundary starts again anyway
         const int64_t end = (views[i].abuf + views[i].alen - sound->abuf) / kMixerFrameBytes;
         if (end != passLength(i, control))
             playPart(i, mixedFrames - boundaryAt, passLength(i, control));
@@ -135,10 +146,58 @@ void switchOn(int loop)
 {
     if (canal_control != kNoControlLoop)
         return; // queued for the next boundary
+    if (!hasSound(loop))
+    {
+        sonando[loop] = 1; // on and silent, holding no beat
+        return;
+    }
     canal_control = loop;
     boundaryAt = mixedFrames;
     playLoop(loop);
     sonando[loop] = 1; // after the play, so a report of what the channel played before is ignored
+}
+
+// A boundary now, if the running control loop's channel is silent without having
+// reported its end: its sound was freed, or it had played out before it took control.
+void resumeControlLoop()
+{
+    const int32_t control = canal_control;
+    if (control != kNoControlLoop && sonando[control] && !Mix_Playing(loopChannel(control)))
+        boundaryNow(control);
+}
+
+// The highest loop other than `stopped` for which `eligible` holds and that has a
+// sound, or kNoControlLoop.
+template <typename Flags>
+int32_t highestWithSound(const Flags& eligible, int stopped)
+{
+    int32_t candidate = kNoControlLoop;
+    for (int i = 0; i < kLoopCount; ++i)
+        if (eligible[i] && i != stopped && hasSound(i))
+            candidate = i;
+    return candidate;
+}
+
+// The beat leaves `stopped`: the highest other running loop with a sound takes it
+// and plays on; with none, the loops switched on start together now and the highest
+// of them with a sound takes it; with none of those either, there is no control loop.
+void pickControlLoop(int stopped)
+{
+    const int32_t running = highestWithSound(sonando, stopped);
+    if (running != kNoControlLoop)
+    {
+        fitViewsTo(running); // before the hand-over, so the views' reports restart nothing
+        canal_control = running;
+        resumeControlLoop(); // a new control loop that already played out brings no boundary
+        return;
+    }
+    canal_control = kNoControlLoop;
+    const int32_t waiting = highestWithSound(pulsados2, stopped);
+    if (waiting != kNoControlLoop)
+    {
+        canal_control = waiting;
+        boundaryNow(waiting);
+    }
 }
 
 void switchOff(int loop)
@@ -209,24 +268,14 @@ void retireLoopView(int slot)
     SDL_UnlockAudio();
 }
 
-void pickControlLoop(int stopped)
-{
-    int32_t candidate = kNoControlLoop;
-    for (int i = 0; i < kLoopCount; ++i)
-        if (sonando[i] && i != stopped)
-            candidate = i;
-    if (candidate != kNoControlLoop)
-        fitViewsTo(candidate); // before the hand-over, so the views' reports restart nothing
-    canal_control = candidate;
-    resumeControlLoop(); // a new control loop that already played out would bring no boundary
-}
-
-void resumeControlLoop()
+void settleBeat()
 {
     SDL_LockAudio();
     const int32_t control = canal_control;
-    if (control != kNoControlLoop && sonando[control] && !Mix_Playing(loopChannel(control)))
-        boundaryNow(control);
+    if (control == kNoControlLoop || !hasSound(control))
+        pickControlLoop(control);
+    else
+        resumeControlLoop();
     SDL_UnlockAudio();
 }
 

@@ -45,14 +45,12 @@ void passMixed(void* unused, Uint8* stream, int len);
 // the sound itself.
 void retireLoopView(int slot);
 
-// After the control loop was switched off: the highest other running loop takes
-// over, or there is no control loop any more.
-void pickControlLoop(int stopped);
-
-// A boundary now, between two passes, if the running control loop's channel is
-// silent without having reported its end: its sound was freed, or it had played
-// out before it took control. Otherwise nothing.
-void resumeControlLoop();
+// After a loop slot's sound changed: a control loop left without a sound passes the
+// beat on; with no control loop, a loop switched on that now has a sound starts; a
+// control loop whose channel is silent without having reported its end (its sound
+// was freed, or it had played out before it took control) brings a boundary now.
+// Takes the audio lock.
+void settleBeat();
 
 // Where the beat is: frames of the control loop's pass mixed since its boundary, and
 // the pass's length. False when no control loop runs or it has no sound. Main thread;

@@ -48,7 +48,7 @@ void storeSlotSound(int slot, Mix_Chunk* sound)
 {
     SDL_LockAudio();
     samples[slot] = sound;
-    resumeControlLoop();
+    settleBeat();
     SDL_UnlockAudio();
 }
 

@@ -85,6 +85,40 @@ TEST_F(HeardTest, EveryLoopStartsOnTheFrameOfItsBoundaryAsTheRulesSay)
     EXPECT_EQ(audioThreadAllocations(), 0) << "the callbacks allocate nothing";
 }
 
+// Slots without a sound, never given one or given a file that does not decode, and a
+// beat switched off while loops wait for it: every loop with a sound that is switched
+// on is heard, in step.
+TEST_F(HeardTest, NoLoopWithoutASoundHoldsTheBeatAndNoLoopSwitchedOnWaitsForEver)
+{
+    constexpr int kNoSound = -1;
+    std::vector<LoopAction> s;
+    int64_t t = actOnLoop(&s, 0, 1000);  // L1 on, never assigned: no beat
+    t = actOnLoop(&s, 1, t + 100, 577);  // L2 given a sound
+    t = actOnLoop(&s, 1, t + 100);       // and switched on: it starts at once
+    t = actOnLoop(&s, 2, t + 100, 1009); // L3 queued for L2's boundary
+    t = actOnLoop(&s, 2, t + 100);
+    t = actOnLoop(&s, 1, t + 3000, kNoSound); // the beat's own slot loses its sound: L3 takes it
+    t = actOnLoop(&s, 0, t + 2500);           // L1 off and on again: queued, silent
+    t = actOnLoop(&s, 0, t + 100);
+    t = actOnLoop(&s, 3, t + 2500, 331); // L4 queued, then the beat switched off:
+    t = actOnLoop(&s, 3, t + 10);        // L4 starts at once
+    t = actOnLoop(&s, 2, t + 100);
+    t = actOnLoop(&s, 3, t + 2000);     // nothing with a sound is left on
+    t = actOnLoop(&s, 0, t + 500, 211); // L1, on, gets a sound: it starts at once
+    t = actOnLoop(&s, 1, t + 1500, 97); // L2, on, gets one: it joins at the boundary
+    t = actOnLoop(&s, 0, t + 2000);     // L1 off: the beat passes to L2
+    t = actOnLoop(&s, 1, t + 2000);
+    atFrame(t + 1000, [] {});
+    stopProgram();
+    const std::vector<int16_t> stream = tappedStream();
+    const std::vector<int64_t> wrong =
+        differingFrames(stream, idealLoopStream(s, int64_t(stream.size() / 2)));
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " frames differ, the first " << wrong.front();
+    const std::vector<int16_t> left = leftChannel(stream);
+    for (int slot : {4, 5, 6, 7})
+        EXPECT_FALSE(soundSpans(left, slot).empty()) << "slot " << slot << " is heard";
+}
+
 // A 48 kHz loop is decoded and resampled as every sound is: it is heard for exactly
 // its second, once as a preview and once from the pad of the slot it is given.
 TEST_F(HeardTest, PreviewsAreHeardWholeOneAtATimeTheirSoundsFreedOnlyOnceDoneAndALoadStopsAll)

@@ -144,10 +144,12 @@ std::string brokenInvariant()
     std::string why;
     SDL_LockAudio();
     const int32_t c = canal_control;
-    int running = 0;
+    const auto withSound = [](int i)
+    { return samples[kFirstLoopSlot + i] && samples[kFirstLoopSlot + i]->alen > 0; };
+    int onWithSound = 0;
     for (int i = 0; i < kLoopCount; ++i)
     {
-        running += sonando[i];
+        onWithSound += pulsados2[i] && withSound(i);
         if (sonando[i] && !pulsados2[i])
             why = "loop " + std::to_string(i) + " is running but switched off";
         else if (!sonando[i] && Mix_Playing(kFirstLoopSlot + i) &&
@@ -156,12 +158,13 @@ std::string brokenInvariant()
     }
     if (c != kNoControlLoop && (c < 0 || c >= kLoopCount))
         why = "canal_control is " + std::to_string(c);
-    else if ((c == kNoControlLoop) != (running == 0) || (c != kNoControlLoop && !sonando[c]))
-        why = "loops run without a control loop, or it is not running";
-    // A control loop with something to play never falls silent: no boundary would
-    // come again and every loop would stall.
-    else if (c != kNoControlLoop && samples[kFirstLoopSlot + c] &&
-             samples[kFirstLoopSlot + c]->alen > 0 && !Mix_Playing(kFirstLoopSlot + c))
+    // Only a running loop with a sound holds the beat, and one always does while a
+    // loop with a sound is on.
+    else if (c == kNoControlLoop ? onWithSound > 0 : !sonando[c] || !withSound(c))
+        why = "a loop with a sound is on and no loop holds the beat, or one without it does";
+    // The control loop never falls silent: no boundary would come again and every
+    // loop would stall.
+    else if (c != kNoControlLoop && !Mix_Playing(kFirstLoopSlot + c))
         why = "the control loop has stalled";
     SDL_UnlockAudio();
     return why;

@@ -1,6 +1,7 @@
 #include "tests/support/mixtap.h"
 
 #include "sound/slots.h"
+#include "tests/support/stage.h"
 #include "tests/support/wav.h"
 
 #include <SDL/SDL_mixer.h>
@@ -108,29 +109,25 @@ std::vector<int16_t> tappedStream()
                                 tap.begin() + std::min<int64_t>(tapped * kStereo, tap.size()));
 }
 
-namespace
-{
-// Gives the loop's slot an edge-marked sound of `frames` frames (the slot's level, its
-// first and last frames marked in the left channel by bits slot - 4 and slot) or,
-// with no frames, presses its pad, once `frame` frames are mixed; keeps the action as
-// heard and returns its frame.
-int64_t act(std::vector<LoopAction>* script, int loop, int64_t frame, int frames = 0)
+int64_t actOnLoop(std::vector<LoopAction>* script, int loop, int64_t frame, int frames)
 {
     const int slot = kFirstLoopSlot + loop;
     const std::string path =
         "loops/edge" + std::to_string(slot) + "_" + std::to_string(frames) + ".wav";
-    std::vector<int16_t> sound = constantStereo(frames, int16_t(1 << (kLevelShift + slot)));
-    if (frames)
+    std::vector<int16_t> sound =
+        constantStereo(std::max(frames, 0), int16_t(1 << (kLevelShift + slot)));
+    if (frames > 0)
     {
         sound.front() |= int16_t(1 << loop);
         sound[sound.size() - kStereo] |= int16_t(1 << slot);
         writeWav16(path, sound, kStereo);
     }
+    else if (frames < 0)
+        writeFile(path, "\x89PNG\r\n\x1a\n not a sound");
     const auto action = [&] { frames ? assignSlot(slot, path.c_str(), "edge") : toggleLoop(loop); };
-    script->push_back({atFrame(frame, action), loop, sound});
+    script->push_back({atFrame(frame, action), loop, sound, frames != 0});
     return script->back().frame;
 }
-} // namespace
 
 const LoopSetRun kLoopSetRuns[2] = {{"2-4 loops", {331, 577, 1009, 1999}, 60000},
                                     {"loops under a pass", {131, 97, 211, 1999}, 10000}};
@@ -141,22 +138,22 @@ std::vector<LoopAction> playLoopSets(std::vector<int> lengths, int64_t phaseFram
     std::vector<LoopAction> script;
     int64_t t = tapped;
     for (int i = 0; i < kLoopCount; ++i)
-        t = act(&script, i, t, lengths[size_t(i)]);
+        t = actOnLoop(&script, i, t, lengths[size_t(i)]);
     const int longest = *std::max_element(lengths.begin(), lengths.end());
     for (int set = 2; set <= kLoopCount; ++set)
         for (int control = 0; control < set; ++control)
         {
-            t = act(&script, control, t + longest);
+            t = actOnLoop(&script, control, t + longest);
             for (int i = 0; i < set; ++i)
                 if (i != control)
-                    t = act(&script, i, t + 2 * lengths[size_t(control)] + 333);
+                    t = actOnLoop(&script, i, t + 2 * lengths[size_t(control)] + 333);
             const int given = set == 3 ? (control + 1) % set : control;
             if (set > 2)
-                t = act(&script, given, t + phaseFrames, lengths[size_t(given)] += kLonger);
-            t = act(&script, control, t + phaseFrames);
+                t = actOnLoop(&script, given, t + phaseFrames, lengths[size_t(given)] += kLonger);
+            t = actOnLoop(&script, control, t + phaseFrames);
             for (int i = 0; i < set; ++i)
                 if (i != control)
-                    t = act(&script, i, t + 3 * longest + 77);
+                    t = actOnLoop(&script, i, t + 3 * longest + 77);
         }
     return script;
 }
@@ -170,59 +167,107 @@ std::vector<int64_t> differingFrames(const std::vector<int16_t>& a, const std::v
     return frames;
 }
 
-std::vector<int16_t> idealLoopStream(const std::vector<LoopAction>& script, int64_t frames)
+namespace
+{
+// The loop synchroniser's rules, frame by frame.
+struct IdealLoops
 {
     std::vector<int16_t> sounds[kLoopCount];
     bool on[kLoopCount] = {}, running[kLoopCount] = {};
     int64_t next[kLoopCount] = {-1, -1, -1, -1}; // frame of its sound heard next, -1 silent
     int control = -1;
-    std::vector<int16_t> out(size_t(frames) * kStereo, 0);
-    auto action = script.begin();
-    for (int64_t f = 0; f < frames; ++f)
+
+    bool sounding(int i) const
     {
-        for (; action != script.end() && action->frame <= f; ++action)
-        {
-            // A loop switched off falls silent, and so does one given a new sound: the old
-            // sound stops when it is freed. A loop that is off is silent already.
-            const int i = action->loop;
-            next[i] = -1;
-            if (!action->sound.empty())
-                sounds[i] = action->sound;
-            else if (!on[i] && control >= 0)
-                on[i] = true; // queued for the next boundary
-            else if (!on[i])
-            {
-                on[i] = running[i] = true; // no loop is in control: it starts at once
-                control = i;
-                next[i] = 0;
-            }
-            else
-            {
-                on[i] = running[i] = false;
-                if (control == i)
-                {
-                    control = -1;
-                    for (int j = 0; j < kLoopCount; ++j)
-                        control = running[j] ? j : control;
-                }
-            }
-        }
-        // The control loop's channel fell silent: a boundary, on this very frame.
-        const bool boundary = control >= 0 && next[control] < 0;
-        for (int i = 0; boundary && i < kLoopCount; ++i)
+        return !sounds[i].empty();
+    }
+
+    // Every loop switched on starts from its beginning.
+    void boundary()
+    {
+        for (int i = 0; i < kLoopCount; ++i)
         {
             running[i] = on[i] || running[i];
-            next[i] = on[i] ? 0 : next[i];
+            next[i] = on[i] && sounding(i) ? 0 : next[i];
         }
+    }
+
+    // The highest running loop with a sound takes the beat; with none, the loops
+    // switched on start together and the highest of them with a sound takes it.
+    void handOver(int stopped)
+    {
+        control = -1;
+        for (int j = 0; j < kLoopCount; ++j)
+            control = running[j] && sounding(j) && j != stopped ? j : control;
+        if (control >= 0)
+            return;
+        for (int j = 0; j < kLoopCount; ++j)
+            control = on[j] && sounding(j) ? j : control;
+        if (control >= 0)
+            boundary();
+    }
+
+    void act(const LoopAction& action)
+    {
+        // A loop switched off falls silent, and so does one given a new sound: the old
+        // sound stops when it is freed. A loop that is off is silent already.
+        const int i = action.loop;
+        next[i] = -1;
+        if (action.assigned)
+        {
+            sounds[i] = action.sound;
+            if (control == i && !sounding(i))
+                handOver(i); // as if switched off, but it stays on
+            else if (control < 0 && on[i])
+                handOver(-1);
+        }
+        else if (!on[i])
+        {
+            on[i] = true; // queued for the next boundary, unless no loop holds the beat
+            if (control < 0)
+                running[i] = true;
+            if (control < 0 && sounding(i))
+            {
+                control = i; // it starts at once
+                next[i] = 0;
+            }
+        }
+        else
+        {
+            on[i] = running[i] = false;
+            if (control == i)
+                handOver(i);
+        }
+    }
+
+    void mix(int64_t f, std::vector<int16_t>* out)
+    {
+        // The control loop's channel fell silent: a boundary, on this very frame.
+        if (control >= 0 && next[control] < 0)
+            boundary();
         for (int i = 0; i < kLoopCount; ++i)
         {
             if (next[i] < 0)
                 continue;
             for (int c = 0; c < kStereo; ++c)
-                out[size_t(f * kStereo + c)] += sounds[i][size_t(next[i] * kStereo + c)];
+                (*out)[size_t(f * kStereo + c)] += sounds[i][size_t(next[i] * kStereo + c)];
             if (++next[i] * kStereo == int64_t(sounds[i].size()))
                 next[i] = -1;
         }
+    }
+};
+} // namespace
+
+std::vector<int16_t> idealLoopStream(const std::vector<LoopAction>& script, int64_t frames)
+{
+    IdealLoops loops;
+    std::vector<int16_t> out(size_t(frames) * kStereo, 0);
+    auto action = script.begin();
+    for (int64_t f = 0; f < frames; ++f)
+    {
+        for (; action != script.end() && action->frame <= f; ++action)
+            loops.act(*action);
+        loops.mix(f, &out);
     }
     return out;
 }

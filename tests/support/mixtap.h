@@ -41,14 +41,22 @@ std::vector<int16_t> tappedStream();
 // under the audio lock; returns the frame from which its effect is heard.
 int64_t atFrame(int64_t frame, const std::function<void()>& action);
 
-// A main-thread action on loop 0-3, heard from `frame` on: a press of its pad or,
-// with a sound, its slot given that sound.
+// A main-thread action on loop 0-3, heard from `frame` on: a press of its pad or its
+// slot given a sound, an empty one when the file given does not decode.
 struct LoopAction
 {
     int64_t frame;
     int loop;
     std::vector<int16_t> sound;
+    bool assigned = false;
 };
+
+// Once `frame` frames are mixed, gives the loop's slot an edge-marked sound of
+// `frames` frames (the slot's level, its first and last frames marked in the left
+// channel by bits slot - 4 and slot), or a file that does not decode when `frames` is
+// negative, or presses its pad when it is 0; keeps the action as heard and returns
+// its frame.
+int64_t actOnLoop(std::vector<LoopAction>* script, int loop, int64_t frame, int frames = 0);
 
 // Plays edge-marked loops of the four lengths through the started program: each set
 // of two, three and four loops with each loop in turn as the control loop, the others
@@ -72,5 +80,7 @@ extern const LoopSetRun kLoopSetRuns[2];
 std::vector<int64_t> differingFrames(const std::vector<int16_t>& a, const std::vector<int16_t>& b);
 
 // The stereo stream of `frames` frames that the rules of the loop synchroniser give
-// for the actions, exact to the frame, from a start with every loop off and empty.
+// for the actions, exact to the frame, from a start with every loop off and empty. A
+// loop without a sound never holds the beat, and while a loop with a sound is on,
+// some loop holds it.
 std::vector<int16_t> idealLoopStream(const std::vector<LoopAction>& script, int64_t frames);
