@@ -72,9 +72,14 @@ void readPendingEvents()
 
 void watchLongWork()
 {
-    decodeWatcher = watchWork;
+    setDecodeWatcher(watchWork);
     quitDuringWork = false;
     frameShown();
+}
+
+void stopWatchingWork()
+{
+    setDecodeWatcher(nullptr);
 }
 
 void frameShown()

@@ -15,9 +15,13 @@ extern bool quitDuringWork;
 // When the last frame or progress box was shown, in SDL ticks.
 extern Uint32 shownAt;
 
-// Makes the decoder report to watchWork, with no quit request yet; the time counts
-// from now.
+// Installs watchWork as the decoder's watcher, with no quit request yet; the time
+// counts from now. Start-up calls it once the screen exists.
 void watchLongWork();
+
+// Removes the decoder's watcher, so that no later decode draws or reads events:
+// shut-down calls it before the screen goes.
+void stopWatchingWork();
 
 // The main loop showed a frame: long work, if any, is over.
 void frameShown();

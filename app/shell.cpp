@@ -115,6 +115,7 @@ void startUp(int argc, char** argv)
 
 void shutDown()
 {
+    stopWatchingWork();
     stopLoops();
     freeAssets();
     freeSlotSounds();

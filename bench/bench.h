@@ -1,8 +1,19 @@
 // The benchmark program's registry: each bench file registers its scenarios, and
-// `padbox_bench [name...]` runs them all or those named.
+// `padbox_bench [--short] [name...]` runs them all or those named.
 #pragma once
 
 #include <string>
+
+// The short run (--short): every scenario once with as little work as still takes
+// each of its paths, so that a test sees it run to its end. Its figures mean nothing.
+extern bool benchShort;
+
+// A count or length for the run: full normally, brief in the short run.
+template <typename T>
+T scaled(T full, T brief)
+{
+    return benchShort ? brief : full;
+}
 
 using BenchFunction = void (*)();
 

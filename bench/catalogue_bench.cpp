@@ -57,6 +57,11 @@ void scanFolderOf(int count, int repeats)
 
 void scanAndSort()
 {
+    if (benchShort)
+    {
+        scanFolderOf(200, 1);
+        return;
+    }
     scanFolderOf(200, 200);
     scanFolderOf(5000, 20);
     scanFolderOf(50000, 3);
@@ -74,12 +79,13 @@ void browserFrame()
     canal_sel = 5;
     updateListHover(100, 100);
 
-    constexpr int kFrames = 2000;
+    constexpr int kFrames = 2000, kShortFrames = 10;
+    const int frames = scaled(kFrames, kShortFrames);
     frame();
     const double start = nowSeconds();
-    for (int k = 0; k < kFrames; ++k)
+    for (int k = 0; k < frames; ++k)
         frame();
-    report("one frame of screen 1", (nowSeconds() - start) / kFrames * 1e6, "us");
+    report("one frame of screen 1", (nowSeconds() - start) / frames * 1e6, "us");
     for (uint8_t& flag : asignados)
         flag = 0;
     leaveStage(stage);
@@ -97,16 +103,18 @@ void manyPreviews()
     ct_lista = row;
 
     const size_t before = mallinfo2().uordblks;
-    constexpr int kPresses = 1000;
-    for (int k = 0; k < kPresses; ++k)
+    constexpr int kPresses = 1000, kShortPresses = 20;
+    const int presses = scaled(kPresses, kShortPresses);
+    for (int k = 0; k < presses; ++k)
     {
         previewEntry(0);
         if (k % 10 == 9)
             frame();
     }
-    report("live previews after 1000 presses", preview.sound ? 1.0 : 0.0, "chunks");
-    report("heap growth after 1000 presses",
-           static_cast<double>(mallinfo2().uordblks - before) / 1024.0, "KiB");
+    const std::string after = " after " + std::to_string(presses) + " presses";
+    report("live previews" + after, preview.sound ? 1.0 : 0.0, "chunks");
+    report("heap growth" + after, static_cast<double>(mallinfo2().uordblks - before) / 1024.0,
+           "KiB");
     leaveStage(stage);
 }
 

@@ -30,10 +30,11 @@ const char* const kScreenNames[] = {"preset screen", "sample browser", "sample p
 const char* const kScreenKeys[] = {"0", "1", "2", "3"};
 const char kWorkerVariable[] = "PADBOX_BENCH_FRAMES_OF"; // set in the callgrind run
 constexpr int kCallgrindFrames = 50;
-constexpr int kTimedFrames = 300;
-constexpr double kPacedSeconds = 2.0;
-constexpr int kIdleSeconds = 5;
-constexpr int kPresses = 40;
+constexpr int kTimedFrames = 300, kShortTimedFrames = 3;
+constexpr double kPacedSeconds = 2.0, kShortPacedSeconds = 0.05;
+constexpr useconds_t kIdleUs = 5000000, kShortIdleUs = 10000;
+constexpr int kSettleMs = 500, kShortSettleMs = 50;
+constexpr int kPresses = 40, kShortPresses = 2;
 constexpr int kHearingTimeoutMs = 1000;
 constexpr int32_t kLitFrames = 1 << 30; // a flash that outlasts every run: it counts frames
 
@@ -120,9 +121,9 @@ void idleCpu(const XServer& server)
     for (int32_t s = kPresetScreen; s <= kLoopPads; ++s)
     {
         xdo(server, std::string("key ") + kScreenKeys[s]);
-        settle(500);
+        settle(scaled(kSettleMs, kShortSettleMs));
         const double before = cpuSeconds(run.pid), started = nowSeconds();
-        sleep(kIdleSeconds);
+        usleep(scaled(kIdleUs, kShortIdleUs));
         const double used = cpuSeconds(run.pid) - before;
         report(std::string("idle CPU, ") + kScreenNames[s], 100 * used / (nowSeconds() - started),
                "% of a core");
@@ -151,7 +152,7 @@ double pacedFramesPerSecond()
     std::thread stopper(
         []
         {
-            usleep(static_cast<useconds_t>(kPacedSeconds * 1e6));
+            usleep(static_cast<useconds_t>(scaled(kPacedSeconds, kShortPacedSeconds) * 1e6));
             pushQuit();
         });
     const double started = nowSeconds();
@@ -190,10 +191,11 @@ void pressToSound(const XServer& server)
         return;
     Mix_SetPostMix(listen, nullptr);
     double played = 0, sum = 0, worst = 0;
+    const int presses = scaled(kPresses, kShortPresses);
     std::thread presser(
         [&]
         {
-            for (int i = 0; i < kPresses; ++i)
+            for (int i = 0; i < presses; ++i)
             {
                 usleep(50000 + 1237 * i); // the sound is over; presses fall anywhere in a frame
                 heardAt = 0;
@@ -214,8 +216,8 @@ void pressToSound(const XServer& server)
     presser.join();
     closePresser();
     Mix_SetPostMix(nullptr, nullptr);
-    report("press to its channel playing, mean", played / kPresses * 1000, "ms");
-    report("press to its sound's first mixed frame, mean", sum / kPresses * 1000, "ms");
+    report("press to its channel playing, mean", played / presses * 1000, "ms");
+    report("press to its sound's first mixed frame, mean", sum / presses * 1000, "ms");
     report("press to its sound's first mixed frame, worst", worst * 1000, "ms");
 }
 
@@ -223,14 +225,15 @@ void pressToSound(const XServer& server)
 double changingFrameUs()
 {
     switchScreen(kSamplePads);
+    const int frames = scaled(kTimedFrames, kShortTimedFrames);
     const double started = nowSeconds();
-    for (int i = 0; i < kTimedFrames; ++i)
+    for (int i = 0; i < frames; ++i)
     {
         pulsados[0] = i & 1;
         t_pulsados[0] = kLitFrames;
         frame();
     }
-    return (nowSeconds() - started) * 1e6 / kTimedFrames;
+    return (nowSeconds() - started) * 1e6 / frames;
 }
 
 // The same with the window three times the frame's size, on a desktop large enough.
@@ -253,11 +256,12 @@ void inProcessUnderX(const XServer& server)
     {
         switchScreen(s);
         startCountingFrames();
+        const int frames = scaled(kTimedFrames, kShortTimedFrames);
         const double started = nowSeconds();
-        for (int i = 0; i < kTimedFrames; ++i)
+        for (int i = 0; i < frames; ++i)
             frame();
         report(std::string("time per frame, ") + kScreenNames[s],
-               (nowSeconds() - started) * 1e6 / kTimedFrames, "us");
+               (nowSeconds() - started) * 1e6 / frames, "us");
         report(std::string("frames per second, ") + kScreenNames[s], pacedFramesPerSecond(), "fps");
     }
     report("time per frame shown, every one changing, sample pads", changingFrameUs(), "us");
@@ -272,7 +276,10 @@ void frameBench()
         drawFramesForCallgrind(atoi(screenMode));
         return;
     }
-    if (system("valgrind --version >/dev/null 2>&1") == 0)
+    if (benchShort)
+        for (int32_t s = kPresetScreen; s <= kLoopPads; ++s)
+            drawFramesForCallgrind(s); // the callgrind run's frames, without valgrind
+    else if (system("valgrind --version >/dev/null 2>&1") == 0)
         for (int32_t s = kPresetScreen; s <= kLoopPads; ++s)
             report(std::string("instructions per frame, ") + kScreenNames[s],
                    instructionsPerFrame(s), "");

@@ -5,8 +5,12 @@
 #include <cstring>
 #include <vector>
 
+bool benchShort;
+
 namespace
 {
+const char kShortOption[] = "--short";
+
 struct Bench
 {
     const char* name;
@@ -19,12 +23,13 @@ std::vector<Bench>& benches()
     return all;
 }
 
-bool wanted(const char* name, int argc, char** argv)
+// Every scenario when none is named.
+bool wanted(const char* name, const std::vector<const char*>& names)
 {
-    if (argc < 2)
+    if (names.empty())
         return true;
-    for (int i = 1; i < argc; ++i)
-        if (strcmp(argv[i], name) == 0)
+    for (const char* each : names)
+        if (strcmp(each, name) == 0)
             return true;
     return false;
 }
@@ -50,9 +55,17 @@ void report(const std::string& name, double value, const char* unit)
 
 int main(int argc, char** argv)
 {
+    std::vector<const char*> names;
+    for (int i = 1; i < argc; ++i)
+    {
+        if (strcmp(argv[i], kShortOption) == 0)
+            benchShort = true;
+        else
+            names.push_back(argv[i]);
+    }
     for (const Bench& bench : benches())
     {
-        if (!wanted(bench.name, argc, argv))
+        if (!wanted(bench.name, names))
             continue;
         printf("%s\n", bench.name);
         bench.run();

@@ -23,8 +23,8 @@
 
 namespace
 {
-constexpr int kLoads = 20;
-constexpr int kSaves = 50;
+constexpr int kLoads = 20, kShortLoads = 2;
+constexpr int kSaves = 50, kShortSaves = 2;
 
 // Runs step `times` times with standard output sent nowhere (a load prints its
 // paths); returns the mean time of one run in milliseconds.
@@ -67,18 +67,19 @@ void presetBench()
 {
     const std::string stage = enterStage("dummy");
 
-    report("load demo preset (eight decodes)", meanMs(kLoads, loadDemo), "ms");
-    report("write preset file (temporary, fsync, rename)", meanMs(kSaves, writeOnly), "ms");
-    report("save from the keyboard (write and rescan)", meanMs(kSaves, saveFromKeyboard), "ms");
+    const int loads = scaled(kLoads, kShortLoads), saves = scaled(kSaves, kShortSaves);
+    report("load demo preset (eight decodes)", meanMs(loads, loadDemo), "ms");
+    report("write preset file (temporary, fsync, rename)", meanMs(saves, writeOnly), "ms");
+    report("save from the keyboard (write and rescan)", meanMs(saves, saveFromKeyboard), "ms");
 
     leaveStage(stage);
 }
 
 constexpr int kPreviewRate = 44100;
 constexpr int kLoopRate = 48000; // resampled as it loads
-constexpr int kLongSeconds = 300;
-constexpr int kPreviews = 10;
-constexpr double kEscapeAfterSeconds = 1.0;
+constexpr int kLongSeconds = 300, kShortLongSeconds = 2;
+constexpr int kPreviews = 10, kShortPreviews = 2;
+constexpr double kEscapeAfterSeconds = 1.0, kShortEscapeAfterSeconds = 0;
 
 // Resident memory of this process.
 double residentMb()
@@ -143,35 +144,36 @@ void pressLoad()
 void longFilesBench()
 {
     const std::string stage = enterStage("dummy");
-    writeWav16("kits/long.wav", constantStereo(kPreviewRate * kLongSeconds, 1000), 2, kPreviewRate);
+    const int seconds = scaled(kLongSeconds, kShortLongSeconds);
+    writeWav16("kits/long.wav", constantStereo(kPreviewRate * seconds, 1000), 2, kPreviewRate);
 
     const double before = residentMb();
-    for (int i = 0; i < kPreviews; ++i)
+    for (int i = 0; i < scaled(kPreviews, kShortPreviews); ++i)
         playPreview("kits/long.wav");
     report("resident memory after ten previews of a 5-minute 44.1 kHz file", residentMb(), "MB");
     report("  of which the previews", residentMb() - before, "MB");
     stopPreview();
-    writeWav16("loops/long.wav", constantStereo(kLoopRate * kLongSeconds, 1000), 2, kLoopRate);
+    writeWav16("loops/long.wav", constantStereo(kLoopRate * seconds, 1000), 2, kLoopRate);
 
     std::string layout = kPresetHeader;
     for (int slot = 0; slot < kSlotCount; ++slot)
         layout += "loops/long.wav\n";
     writeFile("presets/long.trp", layout + kPresetAuthor + kPresetClosing);
     snprintf(nombre_archivo, kPresetNameSize, "long.trp");
-    decodeWatcher = benchWatcher;
+    setDecodeWatcher(benchWatcher);
     frame();
     lastShown = shownAt;
     double started = nowSeconds();
     pressLoad();
     frame();
     longestGap = std::max(longestGap, shownAt - lastShown);
-    const double seconds = nowSeconds() - started;
-    report("load of eight 5-minute 48 kHz loops", seconds, "s");
-    report("progress boxes drawn per second during that load", boxes / seconds, "/s");
+    const double loadSeconds = nowSeconds() - started;
+    report("load of eight 5-minute 48 kHz loops", loadSeconds, "s");
+    report("progress boxes drawn per second during that load", boxes / loadSeconds, "/s");
     report("longest time without a redraw during that load", longestGap, "ms");
 
     loop_win = 0;
-    escapeAt = nowSeconds() + kEscapeAfterSeconds;
+    escapeAt = nowSeconds() + scaled(kEscapeAfterSeconds, kShortEscapeAfterSeconds);
     pressLoad();
     report("Escape during that load to its end (the main loop then ends)",
            (nowSeconds() - escapePushed) * 1000, "ms");

@@ -12,10 +12,10 @@
 #include <soxr.h>
 #include <vector>
 
-DecodeWatcher decodeWatcher;
-
 namespace
 {
+DecodeWatcher decodeWatcher; // the installed watcher, or null
+
 constexpr int kRiffHeaderBytes = 12; // "RIFF", size, "WAVE"
 constexpr int kChunkHeaderBytes = 8; // id, size
 constexpr uint32_t kMinFmtBytes = 16;
@@ -453,4 +453,9 @@ Mix_Chunk* decodeSound(const char* path)
     Mix_Chunk* chunk = route == kDecoder ? decodeWithSndfile(stream, rate, channels) : nullptr;
     SDL_RWclose(stream);
     return chunk;
+}
+
+void setDecodeWatcher(DecodeWatcher watcher)
+{
+    decodeWatcher = watcher;
 }

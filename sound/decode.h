@@ -32,10 +32,13 @@ SoundRoute routeSound(SDL_RWops* stream, int mixerRate);
 
 // Told, between blocks of every decode, which file is read and how much of it (0 to
 // 1), the first time before anything is read. Returning false stops the decode,
-// which then gives null; a null watcher lets every decode run to its end. Runs on
-// the thread that decodes.
+// which then gives null. Runs on the thread that decodes.
 using DecodeWatcher = bool (*)(const char* path, double done);
-extern DecodeWatcher decodeWatcher;
+
+// Installs the watcher every later decode reports to; null removes it, and then
+// every decode runs to its end. The decoder's one way up to the program: the shell
+// installs its progress watcher at start-up and removes it at shut-down.
+void setDecodeWatcher(DecodeWatcher watcher);
 
 // Decodes the file at path into a chunk in the open mixer's format (16-bit, mono or
 // stereo, any rate); null, silently, when the mixer is not open in such a format or

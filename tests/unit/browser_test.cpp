@@ -153,14 +153,14 @@ TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheLastPressedEntry)
     // The old sound is gone from a slot before the new file decodes: a decode that
     // still sees it is stopped, which leaves the slot without a sound. Row 4 goes to
     // slot 4 twice; row 11 is empty; the long name is assigned whole.
-    decodeWatcher = [](const char*, double) { return samples[canal_sel] == nullptr; };
+    setDecodeWatcher([](const char*, double) { return samples[canal_sel] == nullptr; });
     for (const auto& [row, slot] : {std::pair{4, 4}, {4, 4}, {2, 5}, {11, 7}, {7, 0}})
     {
         pressIn(listRow(row));
         pressIn(slotBand(slot));
         pressIn(kAssignBox);
     }
-    decodeWatcher = nullptr;
+    setDecodeWatcher(nullptr);
     Names slots; // path, name, flag and the bytes of the sound
     for (int slot = 0; slot < kSlotCount; ++slot)
         slots.push_back(std::string(lista_samples[slot]) + "|" + nombres[slot] + "|" +

@@ -1,12 +1,16 @@
 // The shell inside the test process: start-up state, event routing, screen switching,
-// the last frame and keyed images; frame pacing and the window scale; the pad screens;
-// the generated artwork's sizes, transparency and outlined press areas.
+// the last frame and keyed images, what shut-down leaves; frame pacing and the window
+// scale; the pad screens; the generated artwork's sizes, transparency and outlined
+// press areas.
 #include "app/assets.h"
 #include "app/display.h"
 #include "app/loop.h"
+#include "app/progress.h"
 #include "app/shell.h"
 #include "browser/catalogue.h"
+#include "sound/decode.h"
 #include "sound/loops.h"
+#include "sound/mixer.h"
 #include "sound/pads.h"
 #include "sound/slots.h"
 #include "tests/support/sdlenv.h"
@@ -134,6 +138,22 @@ TEST_F(ShellTest, StartsOnThePresetScreenKeysSwitchScreensAndEventsQueuedWithThe
     const Uint32 shown = pixelAt(screen, 160, 120);
     drawImage(f_play, p_rect);
     EXPECT_EQ(pixelAt(screen, 160, 120), shown) << "the last frame shows the sample pads";
+}
+
+TEST_F(ShellTest, ShutDownTakesTheProgressWatcherAwaySoALaterDecodeRunsToItsEnd)
+{
+    writeWav16("kits/after.wav", constantStereo(100, 1000), 2, 44100);
+    quitDuringWork = true; // the program's watcher now stops every decode it is told of
+    EXPECT_EQ(decodeSound("kits/after.wav"), nullptr) << "the running program watches decodes";
+    stopProgram();
+    // A decode once the program is gone, as a benchmark makes: nothing draws or stops it.
+    SDL_Init(SDL_INIT_AUDIO);
+    openMixer();
+    Mix_Chunk* chunk = decodeSound("kits/after.wav");
+    EXPECT_NE(chunk, nullptr);
+    Mix_FreeChunk(chunk);
+    closeMixer();
+    SDL_Quit();
 }
 
 TEST(Pacing, FramesRepeatsAndTheWindowScale)
