@@ -3,6 +3,7 @@
 #include "app/assets.h"
 #include "app/display.h"
 #include "app/loop.h"
+#include "app/midi.h"
 #include "app/progress.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
@@ -109,12 +110,14 @@ void startUp(int argc, char** argv)
     loadAssets();
     setUpMixer();
     setStartingState();
+    startMidi();
     scanCatalogue(kPresetFolder);
     watchLongWork();
 }
 
 void shutDown()
 {
+    stopMidi(); // its reader plays hits: it ends before anything a hit uses
     stopWatchingWork();
     stopLoops();
     freeAssets();

@@ -23,8 +23,8 @@ int padboxMain(int argc, char** argv);
 // window scale ("--scale N").
 void startUp(int argc = 0, char** argv = nullptr);
 
-// Removes the decoder's progress watcher and stops the loops, then frees images,
-// font, sounds, frame surface, mixer, joystick, SDL.
+// Stops MIDI input, removes the decoder's progress watcher and stops the loops, then
+// frees images, font, sounds, frame surface, mixer, joystick, SDL.
 void shutDown();
 
 // Exit handler: closes SDL and replaces the process with the menu program.

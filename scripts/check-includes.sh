@@ -6,8 +6,8 @@
 #   1  sound engine    sound/decode, slots, loops, mixer, preview, regularfile
 #   2  platform        app/assets, app/display, app/shell.h, app/loop.h
 #   3  screens         sound/pads, browser/, preset/
-#   4  the shell       app/shell.cpp, app/loop.cpp, app/progress, app/main.cpp,
-#                      app/terminate.cpp
+#   4  the shell       app/shell.cpp, app/loop.cpp, app/progress, app/midi,
+#                      app/main.cpp, app/terminate.cpp
 set -eu
 cd "$(dirname "$0")/.."
 
