@@ -25,7 +25,7 @@ if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
 # is not multi-arch), so only their run-time libraries are installed here.
 packages="crossbuild-essential-$arch qemu-user
 libsdl1.2debian:$arch libsdl-mixer1.2:$arch libsdl-ttf2.0-0:$arch
-libsndfile1-dev:$arch libsoxr-dev:$arch libgtest-dev:$arch"
+libsndfile1-dev:$arch libsoxr-dev:$arch libasound2-dev:$arch libgtest-dev:$arch"
 missing=""
 for package in $packages; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -4,7 +4,7 @@ set -eu
 
 packages="cmake g++ make pkg-config
 libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev fonts-dejavu-core libsdl1.2-compat
-libsndfile1-dev libsoxr-dev
+libsndfile1-dev libsoxr-dev libasound2-dev
 googletest libgtest-dev libx11-dev
 xvfb xdotool x11-apps imagemagick
 clang libclang-rt-14-dev clang-format
