@@ -15,13 +15,11 @@
 #include "sound/slots.h"
 
 #include <SDL/SDL_ttf.h>
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <iterator>
 #include <unistd.h>
 
 SDL_Surface* screen;
@@ -83,7 +81,7 @@ void startUp(int argc, char** argv)
     openStandardDescriptors();
     // A write to a pipe whose reader has gone then fails instead of ending the program.
     signal(SIGPIPE, SIG_IGN);
-    std::fill(std::begin(asignados), std::end(asignados), 0);
+    clearAssignedFlags();
 
     if (SDL_Init(kSdlSubsystems) < 0)
     {

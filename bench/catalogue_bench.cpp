@@ -74,8 +74,8 @@ void browserFrame()
     for (int i = 0; i < 40; ++i)
         writeFile("kits/breakbeat_" + std::to_string(i) + "_170bpm.wav", "");
     switchScreen(kSampleBrowser);
-    for (uint8_t& flag : asignados)
-        flag = 1;
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        assignSlot(slot, "kits/none.wav", "none"); // marked, though nothing decodes
     canal_sel = 5;
     updateListHover(100, 100);
 
@@ -86,8 +86,7 @@ void browserFrame()
     for (int k = 0; k < frames; ++k)
         frame();
     report("one frame of screen 1", (nowSeconds() - start) / frames * 1e6, "us");
-    for (uint8_t& flag : asignados)
-        flag = 0;
+    releaseAllSlots();
     leaveStage(stage);
 }
 

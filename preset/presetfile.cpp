@@ -115,15 +115,6 @@ bool readOnlyPreset(const char* path, const struct stat& info)
     }
     return access(path, W_OK) != 0;
 }
-
-void fillSlot(int slot, const char (&path)[kSlotPathSize])
-{
-    memcpy(lista_samples[slot], path, kSlotPathSize);
-    asignados[slot] = path[0] != '\0';
-    copyDisplayName(nombres[slot], fileNamePart(path));
-    puts(path);
-    storeSlotSound(slot, loadSlotSound(path));
-}
 } // namespace
 
 bool fitsPresetLine(const char* path)
@@ -189,5 +180,5 @@ void readPreset(const char* path)
         archivo = nullptr;
     }
     for (int slot = 0; slot < kSlotCount; ++slot)
-        fillSlot(slot, paths[slot]);
+        fillSlotFromPreset(slot, paths[slot], fileNamePart(paths[slot]));
 }

@@ -14,9 +14,7 @@
 #include "sound/regularfile.h"
 #include "sound/slots.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
 
 char nombre_archivo[kPresetNameSize];
 uint8_t loop_win;
@@ -148,7 +146,6 @@ void loadPreset()
         return;
     putPlayerAtRest();
     releaseAllSlots();
-    std::fill(std::begin(asignados), std::end(asignados), 0);
     readPreset(path.c_str());
     loop_win = 1;
 }

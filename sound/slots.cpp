@@ -4,8 +4,10 @@
 #include "sound/loops.h"
 #include "sound/mixer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 char lista_samples[kSlotCount][kSlotPathSize];
 char nombres[kSlotCount][kSlotNameSize];
@@ -26,6 +28,24 @@ Mix_Chunk* takeSlotSound(int slot)
     SDL_UnlockAudio();
     return sound;
 }
+
+// Puts a decoded sound (or null) into an emptied slot. If the slot is the running
+// control loop's and its channel fell silent when the old sound was freed, the
+// loops get a boundary at once, so they never stall.
+void storeSlotSound(int slot, Mix_Chunk* sound)
+{
+    SDL_LockAudio();
+    samples[slot] = sound;
+    settleBeat();
+    SDL_UnlockAudio();
+}
+
+// Frees the slot's sound if the slot is assigned, leaving null in its place.
+void freeAssignedSound(int slot)
+{
+    if (asignados[slot])
+        Mix_FreeChunk(takeSlotSound(slot)); // also silences any channel still playing it
+}
 } // namespace
 
 Mix_Chunk* loadSlotSound(const char* path)
@@ -40,16 +60,8 @@ void playSlot(int slot)
 
 void releaseSlot(int slot)
 {
-    if (asignados[slot])
-        Mix_FreeChunk(takeSlotSound(slot)); // also silences any channel still playing it
-}
-
-void storeSlotSound(int slot, Mix_Chunk* sound)
-{
-    SDL_LockAudio();
-    samples[slot] = sound;
-    settleBeat();
-    SDL_UnlockAudio();
+    freeAssignedSound(slot);
+    asignados[slot] = 0;
 }
 
 void copyDisplayName(char (&dest)[kSlotNameSize], const char* name)
@@ -60,11 +72,20 @@ void copyDisplayName(char (&dest)[kSlotNameSize], const char* name)
 
 void assignSlot(int slot, const char* path, const char* name)
 {
-    releaseSlot(slot);
+    freeAssignedSound(slot);                   // replaced in place: the slot stays assigned
     storeSlotSound(slot, loadSlotSound(path)); // decoded without the lock: it may take long
     snprintf(lista_samples[slot], kSlotPathSize, "%s", path);
     asignados[slot] = 1;
     copyDisplayName(nombres[slot], name);
+}
+
+void fillSlotFromPreset(int slot, const char* path, const char* name)
+{
+    snprintf(lista_samples[slot], kSlotPathSize, "%s", path);
+    asignados[slot] = path[0] != '\0';
+    copyDisplayName(nombres[slot], name);
+    puts(path);
+    storeSlotSound(slot, loadSlotSound(path));
 }
 
 void releaseAllSlots()
@@ -73,8 +94,16 @@ void releaseAllSlots()
         releaseSlot(slot);
 }
 
+void clearAssignedFlags()
+{
+    std::fill(std::begin(asignados), std::end(asignados), 0);
+}
+
 void freeSlotSounds()
 {
     for (int slot = 0; slot < kSlotCount; ++slot)
+    {
         Mix_FreeChunk(takeSlotSound(slot));
+        asignados[slot] = 0;
+    }
 }

@@ -1,5 +1,9 @@
 // The eight sample slots: path, display name, decoded sound and assigned flag.
 //
+// Only the operations below write the four arrays; every other module reads them.
+// A slot is filled in one of two ways, the browser's assign and the preset load,
+// which differ in when the slot counts as assigned and in what they print.
+//
 // The mixer's audio thread reads the loop slots' sounds at every boundary, so a
 // sound is taken out of or put into `samples` only under the audio lock, and a
 // released slot holds null, never a freed sound.
@@ -26,24 +30,28 @@ Mix_Chunk* loadSlotSound(const char* path);
 // channel still playing is cut and starts again; a null sound plays nothing.
 void playSlot(int slot);
 
-// Frees the slot's sound if the slot is assigned, leaving null in its place; the
-// flag is the caller's.
+// Frees the slot's sound if the slot is assigned, leaving null in its place, and
+// clears its flag. Path and name stay until the slot is filled again.
 void releaseSlot(int slot);
 
-// Puts a decoded sound (or null) into an emptied slot. If the slot is the running
-// control loop's and its channel fell silent when the old sound was freed, the
-// loops get a boundary at once, so they never stall.
-void storeSlotSound(int slot, Mix_Chunk* sound);
-
-// Releases the slot's old sound, loads path into it, stores path and the first
-// eight bytes of name, and marks it assigned whatever the decode gave. A path too
-// long for the slot is stored cut to fit.
+// The browser's assign: frees the slot's old sound, loads path into it, stores path
+// and the first eight bytes of name, and marks it assigned whatever the decode gave.
+// The flag of a slot assigned before stays set throughout. A path too long for the
+// slot is stored cut to fit.
 void assignSlot(int slot, const char* path, const char* name);
+
+// The preset load's fill of a released slot: stores path and the first eight bytes
+// of name, counts the slot as assigned when path is not empty, prints path on
+// standard output, then loads path into it.
+void fillSlotFromPreset(int slot, const char* path, const char* name);
 
 // releaseSlot for every slot, slot 0 first.
 void releaseAllSlots();
 
-// Shut-down: frees the sound of every slot, assigned or not.
+// Start-up: no slot counts as assigned.
+void clearAssignedFlags();
+
+// Shut-down: frees the sound of every slot, assigned or not, and clears its flag.
 void freeSlotSounds();
 
 // Copies at most eight bytes of name into a display name, zero-filled.

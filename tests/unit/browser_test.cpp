@@ -125,7 +125,7 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlotShownByT
     EXPECT_EQ(canal_sel, 2);
     EXPECT_FALSE(asignados[2]) << "selecting loads nothing";
     for (int slot : {0, 3, 4, 7})
-        asignados[slot] = 1;
+        assignSlot(slot, "kits/none.wav", "none"); // marked, though nothing decodes
     frame();
     SDL_Surface* shown = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
     drawImage(f_smp, p_rect);

@@ -96,7 +96,7 @@ constexpr Uint32 kLongAgoMs = 10000;
 void setSlotPaths(const Paths& paths)
 {
     for (int slot = 0; slot < kSlotCount; ++slot)
-        snprintf(lista_samples[slot], kSlotPathSize, "%s", paths[slot].c_str());
+        assignSlot(slot, paths[slot].c_str(), "");
 }
 
 std::string layout(const Paths& paths)
@@ -294,7 +294,7 @@ TEST_F(PresetScreenTest, ReadOnlyPresetsStayAndAFailedSaveSaysWhyWithTheKeyboard
     pressIn(kSaveKeyBox);
     const std::string full = readFile("presets/full.trp");
     writeFile("presets/filler", std::string(64 * 1024, 'x'));
-    snprintf(lista_samples[0], kSlotPathSize, "kits/other.wav");
+    assignSlot(0, "kits/other.wav", "other.wav");
     typeName("full");
     EXPECT_EQ(saved(), std::tuple(1, "full", "Not saved: disk full",
                                   "Not saved: presets/full.trp: No space left on device\n"));

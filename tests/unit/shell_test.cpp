@@ -58,16 +58,15 @@ int litFrames(const SDL_Rect& at)
 
 using Image = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
 
-// Pixels of the pad's name box that change when the slot counts as assigned.
+// Pixels of the pad's name box that change when the assigned slot is released.
 int nameInk(void (*draw)(), int slot, int pad)
 {
-    asignados[slot] = 0;
     draw();
-    const Image bare(SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE), &SDL_FreeSurface);
-    asignados[slot] = 1;
+    const Image named(SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE), &SDL_FreeSurface);
+    releaseSlot(slot);
     draw();
     const Point at = padNamePoint(pad);
-    return differingPixels(bare.get(), screen,
+    return differingPixels(named.get(), screen,
                            {at.x, at.y, at.x + 39, std::min(at.y + 11, kScreenHeight - 1)});
 }
 
