@@ -4,10 +4,13 @@
 #include "sound/regularfile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 SDL_Surface* dialog;
@@ -72,6 +75,20 @@ const ImageFile kImages[] = {
     {&caja_p, "caja_p.bmp", true},
 };
 
+// Why an image ends start-up. A missing one keeps the message of old; the others
+// name what is wrong with the file that is there.
+const char kMissingImage[] = "No encuentro: ";
+const char kUnreadableImage[] = "Cannot open image";
+const char kCorruptImage[] = "Cannot read image";
+const char kHugeImage[] = "Image too large:";
+const char kUnconvertedImage[] = "Cannot convert image";
+constexpr size_t kDetailSize = 96;
+
+// In a BMP file's header: after the file header, the size of the bitmap header, which
+// tells how wide its width and height fields are.
+constexpr int kBmpInfoSizeAt = 14, kBmpWidthAt = 18;
+constexpr uint32_t kBmpCoreHeaderSize = 12; // 16-bit width and height, one after the other
+
 // UTF-8: the lead byte of a sequence tells its length, every further byte is a
 // continuation; each length has a smallest code point, so shorter forms are invalid.
 constexpr unsigned char kUtf8Continuation = 0x80, kUtf8TagMask = 0xc0;
@@ -116,17 +133,62 @@ SDL_Surface* renderedText(const char* text, Rgb colour)
     return image;
 }
 
-// A 16-bit copy of the image with pure black as its colour key. Run-length encoded:
-// the transparent runs are skipped whole, with the same pixels drawn.
+// A 16-bit copy of the image with pure black as its colour key, or null when there is
+// no memory for it. Run-length encoded: the transparent runs are skipped whole, with
+// the same pixels drawn.
 SDL_Surface* keyedCopy(SDL_Surface* loaded)
 {
     SDL_Surface* copy =
         SDL_CreateRGBSurface(SDL_SRCCOLORKEY, loaded->w, loaded->h, kScreenDepth, 0, 0, 0, 0);
-    SDL_Rect whole = {0, 0, static_cast<Uint16>(loaded->w), static_cast<Uint16>(loaded->h)};
-    SDL_UpperBlit(loaded, &whole, copy, nullptr);
-    SDL_SetColorKey(copy, SDL_SRCCOLORKEY | SDL_RLEACCEL, SDL_MapRGB(screen->format, 0, 0, 0));
+    if (copy)
+    {
+        SDL_Rect whole = {0, 0, static_cast<Uint16>(loaded->w), static_cast<Uint16>(loaded->h)};
+        SDL_UpperBlit(loaded, &whole, copy, nullptr);
+        SDL_SetColorKey(copy, SDL_SRCCOLORKEY | SDL_RLEACCEL, SDL_MapRGB(screen->format, 0, 0, 0));
+    }
     SDL_FreeSurface(loaded);
     return copy;
+}
+
+// Ends start-up for an image that cannot be used, with the reason on standard error.
+[[noreturn]] void refuseImage(const char* reason, const char* name, const char* detail)
+{
+    if (detail)
+        fprintf(stderr, "%s %s: %s\n", reason, name, detail);
+    else
+        fprintf(stderr, "%s%s\n", reason, name);
+    exit(kExitMissingImage);
+}
+
+// The image file opened for reading; start-up ends when it is missing, cannot be
+// opened, or is no regular file.
+SDL_RWops* openImage(const char* path, const char* name)
+{
+    if (SDL_RWops* file = openRegularStream(path))
+        return file;
+    const int error = errno;
+    struct stat info;
+    if (stat(path, &info) != 0)
+        refuseImage(kMissingImage, name, nullptr);
+    refuseImage(kUnreadableImage, name,
+                S_ISREG(info.st_mode) ? strerror(error) : "not a regular file");
+}
+
+// Start-up ends for a file whose header promises more pixels than any screen needs,
+// before any of them is read.
+void refuseHugeImage(SDL_RWops* file, const char* name)
+{
+    uint8_t header[kBmpHeaderBytes];
+    if (SDL_RWread(file, header, 1, kBmpHeaderBytes) != kBmpHeaderBytes)
+        return; // the decoder says what is wrong with it
+    SDL_RWseek(file, 0, RW_SEEK_SET);
+    const Extent extent = bmpExtent(header);
+    if (extent.width <= kMaxImageWidth && extent.height <= kMaxImageHeight)
+        return;
+    char detail[kDetailSize];
+    snprintf(detail, sizeof detail, "%ldx%ld pixels, more than %dx%d", extent.width, extent.height,
+             kMaxImageWidth, kMaxImageHeight);
+    refuseImage(kHugeImage, name, detail);
 }
 
 void loadImages()
@@ -135,14 +197,14 @@ void loadImages()
     {
         char path[64];
         snprintf(path, sizeof path, "./img/%s", image.name);
-        SDL_RWops* file = openRegularStream(path);
-        SDL_Surface* loaded = file ? SDL_LoadBMP_RW(file, 1) : nullptr;
+        SDL_RWops* file = openImage(path, image.name);
+        refuseHugeImage(file, image.name);
+        SDL_Surface* loaded = SDL_LoadBMP_RW(file, 1);
         if (!loaded)
-        {
-            fprintf(stderr, "No encuentro: %s\n", image.name);
-            exit(kExitMissingImage);
-        }
+            refuseImage(kCorruptImage, image.name, SDL_GetError());
         *image.handle = image.keyed ? keyedCopy(loaded) : loaded;
+        if (!*image.handle)
+            refuseImage(kUnconvertedImage, image.name, SDL_GetError());
     }
 }
 
@@ -245,6 +307,25 @@ Columns visibleColumns(int width, int room, TextCut cut)
 {
     const int count = std::max(0, std::min(width, room));
     return {cut == kKeepEnd ? width - count : 0, count};
+}
+
+Extent bmpExtent(const uint8_t* header)
+{
+    const auto le = [header](int at, int bytes)
+    {
+        uint32_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            value = value << 8 | header[at + i];
+        return value;
+    };
+    if (header[0] != 'B' || header[1] != 'M')
+        return {0, 0}; // the decoder says what is wrong with it
+    if (le(kBmpInfoSizeAt, 4) == kBmpCoreHeaderSize)
+        return {long(le(kBmpWidthAt, 2)), long(le(kBmpWidthAt + 2, 2))};
+    // A negative height stands for rows stored top to bottom.
+    const auto width = static_cast<int32_t>(le(kBmpWidthAt, 4));
+    const auto height = static_cast<int32_t>(le(kBmpWidthAt + 4, 4));
+    return {std::labs(width), std::labs(height)};
 }
 
 bool isUtf8(const char* text)

@@ -49,9 +49,25 @@ extern SDL_Rect r_dialog;               // load dialog
 SDL_Rect rectOf(Box b);
 Box boxOf(const SDL_Rect& r);
 
-// Loads the seventeen images (exits with status 3 on the first missing one), sets
-// the layout and opens the font.
+// Loads the seventeen images, sets the layout and opens the font. The first image
+// that is missing, unreadable, no BMP, larger than kMaxImageWidth x kMaxImageHeight
+// or without memory for its copy ends start-up with status 3 and a line saying so.
 void loadAssets();
+
+// No image needs more than four times the screen each way; a larger one is refused
+// before its pixels are read.
+constexpr int kMaxImageWidth = 4 * kScreenWidth;
+constexpr int kMaxImageHeight = 4 * kScreenHeight;
+
+// The width and height a BMP file's first kBmpHeaderBytes give, whatever their sign
+// (a negative height stands for rows stored top to bottom); 0 by 0 when they do not
+// start a BMP file.
+constexpr int kBmpHeaderBytes = 26;
+struct Extent
+{
+    long width, height;
+};
+Extent bmpExtent(const uint8_t* header);
 
 // Frees the images in their fixed order and closes the font.
 void freeAssets();
