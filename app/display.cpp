@@ -5,6 +5,7 @@
 #include "app/shell.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -141,6 +142,24 @@ int32_t askedScale(int argc, char** argv, const char* env)
     return scaleFrom(env);
 }
 
+std::string scaleComplaints(int argc, char** argv, const char* env)
+{
+    const std::string range =
+        ": the scale is a whole number from 1 to " + std::to_string(kMaxScale) + "\n";
+    std::string said;
+    for (int i = 1; i < argc; ++i)
+        if (strcmp(argv[i], kScaleOption) == 0)
+        {
+            if (i + 1 == argc)
+                said += std::string("Ignoring ") + kScaleOption + range;
+            else if (!scaleFrom(argv[i + 1]))
+                said += std::string("Ignoring ") + kScaleOption + " " + argv[i + 1] + range;
+        }
+    if (env && *env && !scaleFrom(env))
+        said += std::string("Ignoring PADBOX_SCALE=") + env + range;
+    return said;
+}
+
 SDL_Surface* openWindow(int argc, char** argv)
 {
     shown.clear();
@@ -148,6 +167,7 @@ SDL_Surface* openWindow(int argc, char** argv)
     if (!kHandheld)
     {
         const SDL_VideoInfo* desktop = SDL_GetVideoInfo(); // before a mode is set: the desktop
+        fputs(scaleComplaints(argc, argv, getenv("PADBOX_SCALE")).c_str(), stderr);
         window_scale = askedScale(argc, argv, getenv("PADBOX_SCALE"));
         if (window_scale == 0)
             window_scale = desktop ? fittingScale(desktop->current_w, desktop->current_h) : 1;

@@ -4,6 +4,7 @@
 
 #include <SDL/SDL.h>
 #include <cstdint>
+#include <string>
 
 // The handheld build: touch screen without a pointer, a display of the frame's size.
 constexpr bool kHandheld = PADBOX_HANDHELD != 0;
@@ -23,8 +24,13 @@ int32_t fittingScale(int width, int height);
 // PADBOX_SCALE) asks for; only whole numbers from 1 to 4 count. 0 when neither asks.
 int32_t askedScale(int argc, char** argv, const char* env);
 
+// One line for each scale request that askedScale does not count, saying it is
+// ignored; empty when there is none. An empty PADBOX_SCALE asks for nothing.
+std::string scaleComplaints(int argc, char** argv, const char* env);
+
 // Opens the window at the scale asked for or fitting the desktop (always 1 on a
 // handheld) and returns the surface frames are drawn into; null without a video mode.
+// Requests that do not count are reported on standard error.
 SDL_Surface* openWindow(int argc, char** argv);
 
 // Waits up to `us` microseconds for input. Under X11 it wakes as soon as the X

@@ -153,11 +153,16 @@ bool writePreset(const char* path)
     if (replacing && readOnlyPreset(path, old))
         return false;
     const std::string folder = folderOf(path);
-    mkdir(folder.c_str(), kNewFolderMode);
+    const int folderError = mkdir(folder.c_str(), kNewFolderMode) == 0 ? 0 : errno;
     const mode_t mode = replacing ? old.st_mode & kPermissionBits : kNewFileMode & ~currentUmask();
     const std::string temp = writeTempPreset(path, mode);
     if (temp.empty())
+    {
+        // No folder to write in: why it could not be made, such as a read-only parent.
+        if (errno == ENOENT && folderError && folderError != EEXIST)
+            errno = folderError;
         return false;
+    }
     if (rename(temp.c_str(), path) != 0)
     {
         const int error = errno;

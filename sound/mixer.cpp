@@ -14,8 +14,12 @@ constexpr int kAllChannels = -1;
 
 void openMixer()
 {
-    if (Mix_OpenAudio(kMixerRate, kMixerFormat, kMixerChannels, kMixerBuffer) < 0)
-        fprintf(stderr, "Couldn't open audio: %s; running without sound\n", Mix_GetError());
+    SDL_ClearError(); // an earlier failure's text, such as the joystick's, is no reason here
+    if (Mix_OpenAudio(kMixerRate, kMixerFormat, kMixerChannels, kMixerBuffer) >= 0)
+        return;
+    const char* reason = Mix_GetError();
+    fprintf(stderr, "Couldn't open audio: %s; running without sound\n",
+            *reason ? reason : "no audio device");
 }
 
 void setUpMixer()

@@ -58,6 +58,20 @@ std::string withoutMidiNotice(const std::string& err)
     return kept;
 }
 
+// A 24-bit BMP of black pixels, sparse: only its header takes room on the disk.
+void writeBlankBmp(const std::string& path, int32_t width, int32_t height)
+{
+    const uint32_t rowBytes = (uint32_t(width) * 3 + 3) / 4 * 4, dataAt = 54;
+    const uint32_t fields[] = {0, 0, dataAt, 40, uint32_t(width), uint32_t(height), 1 | 24 << 16};
+    std::string header = "BM";
+    for (uint32_t v : fields)
+        for (int i = 0; i < 4; ++i)
+            header += char(v >> (8 * i));
+    header.resize(dataAt, '\0');
+    writeFile(path, header);
+    fs::resize_file(path, dataAt + uint64_t(rowBytes) * uint32_t(height));
+}
+
 // What the menu probe records when it is started from its folder without arguments.
 const std::string kMenuStarted = std::string("cwd=") + PADBOX_MENU_PROBE_DIR +
                                  "\nargc=0\narg0=" + PADBOX_MENU_PROBE_DIR + "/gp2xmenu\n";
@@ -140,11 +154,52 @@ TEST_F(ShellSession, StartUpFailuresEndWithTheirOwnMessageAndStatus)
         writeFile(path, bytes);
     }
 
+    // An image that is there but cannot be used says what is wrong with it.
+    const std::string pad = dir + "/img/boton_s.bmp", padBytes = readFile(pad);
+    writeFile(pad, "not a picture\n");
+    EXPECT_EQ(runHeadless(), 3);
+    EXPECT_EQ(readFile(run.errFile).rfind("Cannot read image boton_s.bmp: ", 0), 0u)
+        << readFile(run.errFile);
+    // A picture far larger than any screen is refused before its pixels are read
+    // (sparse: its rows of black take no room on the disk).
+    writeBlankBmp(pad, 4000, 3000);
+    EXPECT_EQ(runHeadless(), 3);
+    EXPECT_EQ(readFile(run.errFile),
+              "Image too large: boton_s.bmp: 4000x3000 pixels, more than 1280x960\n");
+    writeFile(pad, padBytes);
+    // Memory that runs out for a keyed image's 16-bit copy.
+    EXPECT_EQ(
+        runHeadless({"LD_PRELOAD=" PADBOX_NOCOPY_LIB, "ASAN_OPTIONS=verify_asan_link_order=0"}), 3);
+    EXPECT_EQ(readFile(run.errFile), "Cannot convert image boton_p.bmp: Out of memory\n");
+
     EXPECT_EQ(
         runHeadless({"LD_PRELOAD=" PADBOX_FAILMODE_LIB, "ASAN_OPTIONS=verify_asan_link_order=0"}),
         2);
     EXPECT_EQ(readFile(run.errFile),
               "Couldn't set 320x240x16 video mode: no video mode in this test\n");
+
+    // A scale out of range is ignored, and said so.
+    std::remove((dir + "/img/caja_p.bmp").c_str());
+    const std::vector<std::string> headless = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
+    run = startProgram(kNowhere, dir, {headless[0], headless[1], "PADBOX_SCALE=x"}, "",
+                       {"--scale", "9"});
+    EXPECT_EQ(waitExit(run), 3);
+    EXPECT_EQ(programErrors(run),
+              "Ignoring --scale 9: the scale is a whole number from 1 to 4\n"
+              "Ignoring PADBOX_SCALE=x: the scale is a whole number from 1 to 4\n"
+              "No encuentro: caja_p.bmp\n");
+
+    // A sound driver that does not exist: classic SDL starts without it, and the notice
+    // gives no stale reason of another part (sdl12-compat refuses to start at all).
+    run = startProgram(kNowhere, dir, {headless[0], "SDL_AUDIODRIVER=nonexistent"});
+    if (waitExit(run) == 1)
+        return;
+    const std::string noSound = programErrors(run);
+    EXPECT_EQ(noSound.rfind("Couldn't open audio: ", 0), 0u) << noSound;
+    EXPECT_EQ(noSound.find("joystick"), std::string::npos) << noSound;
+    EXPECT_NE(noSound.find("; running without sound\nNo encuentro: caja_p.bmp\n"),
+              std::string::npos)
+        << noSound;
 }
 
 TEST_F(ShellSession, EveryExitAfterSdlStartsTheMenuFromItsFolderAndQuitsAreQuiet)
@@ -293,7 +348,7 @@ TEST_F(ShellSession, PipesDevicesAClosedOutputAndNoSoundDeviceNeverHangOrStopIt)
     std::remove(image.c_str());
     ASSERT_EQ(mkfifo(image.c_str(), 0644), 0);
     EXPECT_EQ(runHeadless(), 3);
-    EXPECT_EQ(readFile(run.errFile), "No encuentro: caja_p.bmp\n");
+    EXPECT_EQ(readFile(run.errFile), "Cannot open image caja_p.bmp: not a regular file\n");
 }
 
 TEST_F(ShellSession, SavedSlotsComeBackAfterARestartAndSoundTheSame)

@@ -90,6 +90,9 @@ void typeName(const std::string& name)
 
 using Paths = std::array<std::string, kSlotCount>;
 
+// A user other than root and the owner of the test's files.
+constexpr uid_t kSomeoneElse = 65534;
+
 // Set back by this much, the last frame is old enough for the progress box at once.
 constexpr Uint32 kLongAgoMs = 10000;
 
@@ -286,6 +289,19 @@ TEST_F(PresetScreenTest, ReadOnlyPresetsStayAndAFailedSaveSaysWhyWithTheKeyboard
     EXPECT_EQ(saved(), std::tuple(0, "demo.trp", "", "")) << "the next try, with the same name";
     EXPECT_NE(readFile("presets/demo.trp"), demo);
     EXPECT_EQ(mode(), 0640) << "a replaced preset keeps its bits";
+
+    // A preset folder that cannot be made for want of permission: read-only too. Root
+    // may write anywhere, so the save is tried as another user.
+    removeTree("presets");
+    chmod(".", 0555);
+    const bool root = geteuid() == 0;
+    ASSERT_TRUE(!root || seteuid(kSomeoneElse) == 0);
+    typeName("denied");
+    const std::string denied = std::get<2>(saved());
+    ASSERT_TRUE(!root || seteuid(0) == 0);
+    chmod(".", 0755);
+    EXPECT_EQ(denied, "Not saved: read-only");
+    mkdir("presets", 0755);
 
     // A full disk and a read-only one: a small tmpfs over the preset folder.
     if (mount("tmpfs", "presets", "tmpfs", 0, "size=16k") != 0)

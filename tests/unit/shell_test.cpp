@@ -181,6 +181,10 @@ TEST(Pacing, FramesRepeatsAndTheWindowScale)
     EXPECT_EQ(askedScale(2, asksTwo, nullptr), 0) << "an option without its number";
     for (const char* env : {"0", "12", "x", ""})
         EXPECT_EQ(askedScale(1, asksTwo, env), 0) << env;
+    // Requests that do not count are said to be ignored; an empty variable asks nothing.
+    EXPECT_EQ(scaleComplaints(2, asksTwo, ""),
+              "Ignoring --scale: the scale is a whole number from 1 to 4\n");
+    EXPECT_EQ(scaleComplaints(3, asksTwo, "3") + scaleComplaints(1, asksTwo, nullptr), "");
 }
 
 TEST_F(ShellTest, APadPlaysItsSlotAloneFlashesFor41FramesAMissDarkensAllAndLoopPadsSwitch)
