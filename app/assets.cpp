@@ -1,6 +1,6 @@
 #include "app/assets.h"
 
-#include "app/shell.h"
+#include "app/display.h"
 #include "sound/regularfile.h"
 
 #include <algorithm>

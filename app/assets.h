@@ -10,6 +10,9 @@
 constexpr int kScreenDepth = 16;
 constexpr int kFontSize = 12;
 
+// The exit status of a start-up that finds an image missing.
+constexpr int kExitMissingImage = 3;
+
 // Backgrounds, dialog and keyboard, held as loaded.
 extern SDL_Surface* dialog;
 extern SDL_Surface* dialog_2; // loaded and freed, never drawn

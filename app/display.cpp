@@ -2,7 +2,6 @@
 
 #include "app/assets.h"
 #include "app/layout.h"
-#include "app/shell.h"
 
 #include <chrono>
 #include <cstdio>
@@ -15,6 +14,8 @@
 #endif
 
 int32_t window_scale = 1;
+SDL_Surface* screen;
+SDL_Joystick* joystick;
 
 namespace
 {
@@ -160,7 +161,11 @@ std::string scaleComplaints(int argc, char** argv, const char* env)
     return said;
 }
 
-SDL_Surface* openWindow(int argc, char** argv)
+namespace
+{
+// The surface frames are drawn into: the window's own at scale 1, else one of the
+// frame's size that showFrame enlarges into the window.
+SDL_Surface* frameSurface(int argc, char** argv)
 {
     shown.clear();
     window_scale = 1;
@@ -184,6 +189,30 @@ SDL_Surface* openWindow(int argc, char** argv)
     mapWindowPixels();
     return SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, kScreenDepth, kRedMask,
                                 kGreenMask, kBlueMask, 0);
+}
+} // namespace
+
+bool openWindow(int argc, char** argv)
+{
+    screen = frameSurface(argc, argv);
+    return screen != nullptr;
+}
+
+void freeScreen()
+{
+    SDL_FreeSurface(screen);
+    screen = nullptr;
+}
+
+void openJoystick()
+{
+    joystick = SDL_JoystickOpen(0);
+}
+
+void closeJoystick()
+{
+    SDL_JoystickClose(joystick);
+    joystick = nullptr;
 }
 
 void waitForInput([[maybe_unused]] int64_t us)

@@ -13,6 +13,12 @@ constexpr int32_t kMaxScale = 4;
 
 extern int32_t window_scale; // the window is this many times the frame; 1 on a handheld
 
+// The 320x240x16 surface every screen draws into; set by openWindow. It is the
+// display itself unless the window shows it enlarged.
+extern SDL_Surface* screen;
+// Joystick 0, kept open so its button events arrive; null without a joystick.
+extern SDL_Joystick* joystick;
+
 // Microseconds since an arbitrary start, from a monotonic clock.
 int64_t clockUs();
 
@@ -29,9 +35,19 @@ int32_t askedScale(int argc, char** argv, const char* env);
 std::string scaleComplaints(int argc, char** argv, const char* env);
 
 // Opens the window at the scale asked for or fitting the desktop (always 1 on a
-// handheld) and returns the surface frames are drawn into; null without a video mode.
-// Requests that do not count are reported on standard error.
-SDL_Surface* openWindow(int argc, char** argv);
+// handheld) and sets `screen`, the surface frames are drawn into; false without a
+// video mode. Requests that do not count are reported on standard error.
+bool openWindow(int argc, char** argv);
+
+// Shut-down: frees `screen` (at scale 1 the display's own surface, which only
+// SDL_Quit frees) and forgets it.
+void freeScreen();
+
+// Opens joystick 0 into `joystick`, or leaves it null when there is none.
+void openJoystick();
+
+// Closes the joystick, if open.
+void closeJoystick();
 
 // Waits up to `us` microseconds for input. Under X11 it wakes as soon as the X
 // connection has something to read; elsewhere, and while a joystick is open (its

@@ -3,7 +3,6 @@
 #include "app/assets.h"
 #include "app/display.h"
 #include "app/loop.h"
-#include "app/shell.h"
 #include "sound/decode.h"
 
 #include <algorithm>

@@ -22,9 +22,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-SDL_Surface* screen;
-SDL_Joystick* joystick;
-
 namespace
 {
 constexpr Uint32 kSdlSubsystems = SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK;
@@ -92,8 +89,7 @@ void startUp(int argc, char** argv)
     hangUpAsTerminate();
     hidePointerOnHandheld();
 
-    screen = openWindow(argc, argv);
-    if (!screen)
+    if (!openWindow(argc, argv))
     {
         fprintf(stderr, "Couldn't set 320x240x16 video mode: %s\n", SDL_GetError());
         exit(kExitNoVideoMode);
@@ -101,7 +97,7 @@ void startUp(int argc, char** argv)
     SDL_WM_SetCaption(kCaption, kCaption);
     hidePointerOnHandheld(); // again, now that the display exists
 
-    joystick = SDL_JoystickOpen(0);
+    openJoystick();
     openMixer();
     TTF_Init();
 
@@ -121,9 +117,9 @@ void shutDown()
     freeAssets();
     freeSlotSounds();
     stopPreview();
-    SDL_FreeSurface(screen);
+    freeScreen();
     closeMixer();
-    SDL_JoystickClose(joystick);
+    closeJoystick();
     SDL_Quit();
 }
 

@@ -1,18 +1,9 @@
 // Process entry, start-up and shut-down, and the hand-over to the menu program.
 #pragma once
 
-#include <SDL/SDL.h>
-
-// The 320x240x16 surface every screen draws into; set once at start-up. It is the
-// display itself unless the window shows it enlarged.
-extern SDL_Surface* screen;
-// Joystick 0, kept open so its button events arrive; null without a joystick.
-extern SDL_Joystick* joystick;
-
-// Exit statuses of a failed start-up.
+// Exit statuses of a failed start-up; a missing image's is kExitMissingImage.
 constexpr int kExitNoSdl = 1;
 constexpr int kExitNoVideoMode = 2;
-constexpr int kExitMissingImage = 3;
 
 // The whole run: start-up, main loop, shut-down. Returns 0 after an orderly end;
 // exits with one of the statuses above when start-up fails.

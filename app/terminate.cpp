@@ -2,6 +2,7 @@
 // it names its own menu folder and program at compile time.
 #include "app/shell.h"
 
+#include <SDL/SDL.h>
 #include <unistd.h>
 
 void Terminate()

@@ -1,7 +1,6 @@
 // The catalogue and the sample browser: scanning and sorting big folders, the cost
 // of one frame of the browser, and what many preview presses leave alive.
 #include "app/loop.h"
-#include "app/shell.h"
 #include "bench/bench.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"

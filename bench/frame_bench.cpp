@@ -4,7 +4,6 @@
 // frames that all change, in a 320x240 window and in an enlarged one.
 #include "app/layout.h"
 #include "app/loop.h"
-#include "app/shell.h"
 #include "bench/bench.h"
 #include "bench/xpress.h"
 #include "preset/presetscreen.h"

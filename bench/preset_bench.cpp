@@ -4,7 +4,6 @@
 // load, and how soon Escape ends that load.
 #include "app/loop.h"
 #include "app/progress.h"
-#include "app/shell.h"
 #include "bench/bench.h"
 #include "preset/keyboard.h"
 #include "preset/presetfile.h"

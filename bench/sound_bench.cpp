@@ -2,7 +2,6 @@
 // frames differ from the stream the rules give, what the mixer's callbacks cost, and
 // what one frame of each pad screen costs.
 #include "app/loop.h"
-#include "app/shell.h"
 #include "bench/bench.h"
 #include "sound/loops.h"
 #include "sound/pads.h"

@@ -1,8 +1,8 @@
 #include "browser/browser.h"
 
 #include "app/assets.h"
+#include "app/display.h"
 #include "app/loop.h"
-#include "app/shell.h"
 #include "browser/catalogue.h"
 #include "sound/preview.h"
 #include "sound/slots.h"

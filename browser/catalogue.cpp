@@ -1,7 +1,7 @@
 #include "browser/catalogue.h"
 
 #include "app/assets.h"
-#include "app/shell.h"
+#include "app/display.h"
 #include "sound/slots.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "preset/presetscreen.h"
 
 #include "app/assets.h"
+#include "app/display.h"
 #include "app/layout.h"
 #include "app/loop.h"
-#include "app/shell.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
 #include "preset/keyboard.h"

@@ -4,10 +4,10 @@
 #
 #   0  constants       app/layout.h, sound/mixer.h
 #   1  sound engine    sound/decode, slots, loops, mixer, preview, regularfile
-#   2  platform        app/assets, app/display, app/shell.h, app/loop.h
+#   2  platform        app/assets, app/display (the screen and the joystick), app/loop.h
 #   3  screens         sound/pads, browser/, preset/
-#   4  the shell       app/shell.cpp, app/loop.cpp, app/progress, app/midi,
-#                      app/main.cpp, app/terminate.cpp
+#   4  the shell       app/shell, app/loop.cpp, app/progress, app/midi, app/main.cpp,
+#                      app/terminate.cpp
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -16,7 +16,7 @@ layer() {
     app/layout.h | sound/mixer.h) echo 0 ;;
     sound/pads.*) echo 3 ;;
     sound/*) echo 1 ;;
-    app/assets.* | app/display.* | app/shell.h | app/loop.h) echo 2 ;;
+    app/assets.* | app/display.* | app/loop.h) echo 2 ;;
     browser/* | preset/*) echo 3 ;;
     app/*) echo 4 ;;
     *) echo "unknown layer: $1" >&2 && echo 9 ;;

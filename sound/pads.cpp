@@ -1,9 +1,9 @@
 #include "sound/pads.h"
 
 #include "app/assets.h"
+#include "app/display.h"
 #include "app/layout.h"
 #include "app/loop.h"
-#include "app/shell.h"
 #include "sound/loops.h"
 #include "sound/slots.h"
 

@@ -4,7 +4,6 @@
 #include "app/assets.h"
 #include "app/display.h"
 #include "app/loop.h"
-#include "app/shell.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
 #include "preset/presetscreen.h"

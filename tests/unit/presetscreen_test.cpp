@@ -5,7 +5,6 @@
 #include "app/display.h"
 #include "app/loop.h"
 #include "app/progress.h"
-#include "app/shell.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
 #include "preset/keyboard.h"

@@ -6,7 +6,6 @@
 #include "app/display.h"
 #include "app/loop.h"
 #include "app/progress.h"
-#include "app/shell.h"
 #include "browser/catalogue.h"
 #include "sound/decode.h"
 #include "sound/loops.h"
