@@ -10,9 +10,11 @@
 #include "sound/preview.h"
 
 #include <algorithm>
+#include <iterator>
 
 int32_t modo;
 int32_t mx, my;
+int64_t event_stamp;
 
 namespace
 {
@@ -90,8 +92,47 @@ void keyAction(SDLKey sym)
         switchScreen(sym - SDLK_0);
 }
 
+int keyPad(SDLKey sym, const SDLKey (&keys)[kPadCount])
+{
+    const SDLKey* key = std::find(std::begin(keys), std::end(keys), sym);
+    return key == std::end(keys) ? -1 : static_cast<int>(key - std::begin(keys));
+}
+
+int buttonPad(Uint8 button)
+{
+    const Uint8* pad = std::find(std::begin(kJoyPadButtons), std::end(kJoyPadButtons), button);
+    return pad == std::end(kJoyPadButtons) ? -1
+                                           : static_cast<int>(pad - std::begin(kJoyPadButtons));
+}
+
+namespace
+{
+void hitPad(HitKind kind, int pad)
+{
+    if (pad >= 0)
+        padHit({kind, pad, kMaxVelocity, event_stamp});
+}
+
+void keyHit(SDLKey sym)
+{
+    hitPad(kOneShotHit, keyPad(sym, kOneShotKeys));
+    hitPad(kLoopHit, keyPad(sym, kLoopKeys));
+}
+
+void buttonPressed(Uint8 button)
+{
+    if (button == kJoyPrevious)
+        previousScreen();
+    else if (button == kJoyNext)
+        nextScreen();
+    else
+        hitPad(modo == kLoopPads ? kLoopHit : kOneShotHit, buttonPad(button));
+}
+} // namespace
+
 void handleEvent(const SDL_Event& event, bool* quit)
 {
+    event_stamp = hitClockUs();
     if (asksToQuit(event))
     {
         *quit = true;
@@ -100,6 +141,9 @@ void handleEvent(const SDL_Event& event, bool* quit)
     switch (event.type)
     {
     case SDL_KEYDOWN:
+        keyAction(event.key.keysym.sym);
+        keyHit(event.key.keysym.sym);
+        break;
     case SDL_KEYUP:
         keyAction(event.key.keysym.sym);
         break;
@@ -121,10 +165,7 @@ void handleEvent(const SDL_Event& event, bool* quit)
         showPostedHit(event);
         break;
     case SDL_JOYBUTTONDOWN:
-        if (event.jbutton.button == kJoyPrevious)
-            previousScreen();
-        else if (event.jbutton.button == kJoyNext)
-            nextScreen();
+        buttonPressed(event.jbutton.button);
         break;
     default:
         break;

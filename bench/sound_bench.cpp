@@ -54,7 +54,7 @@ void timedChannelDone(int channel)
 void timedPassMixed(void* unused, Uint8* stream, int len)
 {
     const auto start = std::chrono::steady_clock::now();
-    passMixed(unused, stream, len);
+    mixPass(unused, stream, len);
     const double took = since(start);
     std::vector<double>& into = startsInPass ? timings.passesWithStarts : timings.passes;
     if (into.size() < kTimed)

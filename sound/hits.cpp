@@ -1,10 +1,132 @@
 #include "sound/hits.h"
 
 #include "sound/loops.h"
+#include "sound/mixer.h"
+#include "sound/passclock.h"
 #include "sound/slots.h"
 
-#include <SDL/SDL_mixer.h>
+#include <algorithm>
+#include <cstdint>
 #include <ctime>
+
+namespace
+{
+constexpr int kOneShotCount = kFirstLoopSlot; // one-shot slots 0-3, channels 0-3
+constexpr int kMaxPendingHits = 64;           // far more than hands and pads make in a pass
+
+struct PendingHit
+{
+    int32_t slot;
+    int64_t frame;
+    int32_t volume;
+};
+
+// Touched by the audio thread and, under the audio lock, by whoever hits.
+PendingHit pending[kMaxPendingHits];
+int pendingCount;
+Mix_Chunk views[kOneShotCount];    // the part of the slot's sound its channel plays
+int64_t soundStart[kOneShotCount]; // frame on which the view's sound began
+
+int64_t soundFrames(const Mix_Chunk* sound)
+{
+    return sound ? sound->alen / kMixerFrameBytes : 0;
+}
+
+bool viewPlaying(int channel)
+{
+    return Mix_Playing(channel) && Mix_GetChunk(channel) == &views[channel];
+}
+
+// Has the channel play frames [from, to) of its slot's sound, or stop if there are none.
+void playView(int channel, int64_t from, int64_t to)
+{
+    const Mix_Chunk* sound = samples[channel];
+    if (!sound || from >= to)
+    {
+        Mix_HaltChannel(channel);
+        return;
+    }
+    Mix_Chunk& view = views[channel];
+    view.allocated = 0; // the data is the slot's
+    view.abuf = sound->abuf + from * kMixerFrameBytes;
+    view.alen = static_cast<Uint32>((to - from) * kMixerFrameBytes);
+    view.volume = sound->volume;
+    Mix_PlayChannelTimed(channel, &view, kPlayOnce, kNoTimeLimit);
+}
+
+// The channel's sound, heard through its view, ends on `frame` at the latest.
+void cutAt(int channel, int64_t frame)
+{
+    if (!viewPlaying(channel))
+        return; // another sound, or none: the hit's own pass replaces it
+    const Mix_Chunk* sound = samples[channel];
+    const int64_t end =
+        soundStart[channel] +
+        (views[channel].abuf + views[channel].alen - sound->abuf) / kMixerFrameBytes;
+    if (frame < end)
+        playView(channel, mixedFrames - soundStart[channel], frame - soundStart[channel]);
+}
+
+// A hit due with the next pass is started on its channel at once, the mixer playing it
+// from that pass's first frame; a later one waits for the post-mix step of its pass.
+void queueHit(const PendingHit& hit)
+{
+    if (hit.frame <= mixedFrames)
+    {
+        Mix_Volume(hit.slot, hit.volume);
+        soundStart[hit.slot] = mixedFrames;
+        playView(hit.slot, 0, soundFrames(samples[hit.slot]));
+        return;
+    }
+    if (pendingCount == kMaxPendingHits)
+        return; // a flood no player makes: the newest hits are dropped
+    cutAt(hit.slot, hit.frame);
+    pending[pendingCount++] = hit;
+}
+
+// Mixes the sound's first frames, from `from` to `to` in the pass, at the volume the
+// channel would give it.
+void mixHead(Uint8* stream, const Mix_Chunk* sound, int32_t volume, int64_t from, int64_t to)
+{
+    const int64_t frames = std::min(to - from, soundFrames(sound));
+    if (frames > 0)
+        SDL_MixAudio(stream + from * kMixerFrameBytes, sound->abuf,
+                     static_cast<Uint32>(frames * kMixerFrameBytes),
+                     volume * sound->volume / MIX_MAX_VOLUME);
+}
+
+// Mixes the channel's hits due in the pass, each cut by the next, and gives the
+// channel the rest of the last; returns whether there were any.
+bool mixChannelHits(int channel, Uint8* stream, int32_t frames)
+{
+    const int64_t passEnd = mixedFrames + frames;
+    PendingHit due[kMaxPendingHits];
+    int count = 0;
+    int64_t nextHit = INT64_MAX; // the channel's first hit after this pass cuts the last one
+    for (int k = 0; k < pendingCount; ++k)
+    {
+        if (pending[k].slot != channel)
+            continue;
+        if (pending[k].frame < passEnd)
+            due[count++] = pending[k];
+        else
+            nextHit = std::min(nextHit, pending[k].frame);
+    }
+    if (count == 0)
+        return false;
+    std::sort(due, due + count,
+              [](const PendingHit& a, const PendingHit& b) { return a.frame < b.frame; });
+    const Mix_Chunk* sound = samples[channel];
+    const auto offset = [&](int k) { return std::max(due[k].frame, mixedFrames) - mixedFrames; };
+    for (int k = 0; k < count && sound; ++k)
+        mixHead(stream, sound, due[k].volume, offset(k), k + 1 < count ? offset(k + 1) : frames);
+    const int64_t last = offset(count - 1);
+    Mix_Volume(channel, due[count - 1].volume);
+    soundStart[channel] = mixedFrames + last;
+    playView(channel, frames - last, std::min(soundFrames(sound), nextHit - soundStart[channel]));
+    return true;
+}
+} // namespace
 
 int64_t hitClockUs()
 {
@@ -13,15 +135,66 @@ int64_t hitClockUs()
     return int64_t(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
 }
 
+int32_t hitVolume(int32_t velocity)
+{
+    return MIX_MAX_VOLUME * std::clamp(velocity, 1, kMaxVelocity) / kMaxVelocity;
+}
+
+int64_t hitFrame(int64_t stampUs)
+{
+    return std::max(frameAtUs(stampUs + kHitDelayUs), mixedFrames);
+}
+
 void playHit(const Hit& hit)
 {
+    SDL_LockAudio();
+    const int64_t frame = hitFrame(hit.stampUs);
     if (hit.kind == kLoopHit)
     {
-        toggleLoop(hit.index);
-        return;
+        if (!pulsados2[hit.index]) // switched on: the loop plays at the hit's volume
+            Mix_Volume(kFirstLoopSlot + hit.index, hitVolume(hit.velocity));
+        toggleLoop(hit.index, frame);
     }
+    else
+        queueHit({hit.index, frame, hitVolume(hit.velocity)});
+    SDL_UnlockAudio();
+}
+
+void mixHits(Uint8* stream, int32_t frames)
+{
+    bool any = false;
+    for (int channel = 0; channel < kOneShotCount; ++channel)
+        any |= mixChannelHits(channel, stream, frames);
+    if (!any)
+        return;
+    const int64_t passEnd = mixedFrames + frames;
+    pendingCount = static_cast<int>(std::remove_if(pending, pending + pendingCount,
+                                                   [&](const PendingHit& hit)
+                                                   { return hit.frame < passEnd; }) -
+                                    pending);
+}
+
+void retireHitView(int slot)
+{
+    if (slot >= kOneShotCount)
+        return;
     SDL_LockAudio();
-    Mix_Volume(hit.index, MIX_MAX_VOLUME * hit.velocity / kMaxVelocity);
-    playSlot(hit.index);
+    if (viewPlaying(slot))
+        Mix_HaltChannel(slot);
+    SDL_UnlockAudio();
+}
+
+bool hitsPending()
+{
+    SDL_LockAudio();
+    const bool any = pendingCount > 0;
+    SDL_UnlockAudio();
+    return any;
+}
+
+void clearHits()
+{
+    SDL_LockAudio();
+    pendingCount = 0;
     SDL_UnlockAudio();
 }

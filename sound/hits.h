@@ -3,11 +3,25 @@
 // Every source ends in the same two steps: playHit, the sound, which may run on any
 // thread (the MIDI reader calls it the moment a note arrives), and showHit in the pad
 // screens, the light, which runs on the main thread.
+//
+// A hit is heard kHitDelayUs after it was made, on the frame the pass clock gives for
+// that moment, whatever part of a pass it fell in. The delay is one pass, which a
+// hit may have just missed, and a margin for the audio thread being woken early.
+// In the pass that holds its frame the post-mix step mixes the sound's first frames
+// in from that frame on, and the channel plays the rest from the next pass on through
+// a view into the slot's sound, as loop starts do. The channel's old sound is cut on
+// the hit's own frame.
 #pragma once
 
+#include "sound/mixer.h"
+
+#include <SDL/SDL_mixer.h>
 #include <cstdint>
 
 constexpr int32_t kMaxVelocity = 127; // pointer, keys and buttons: the channel's full volume
+constexpr int64_t kPassUs = int64_t(kMixerBuffer) * 1000000 / kMixerRate; // 11.6 ms
+constexpr int64_t kHitMarginUs = 2000;
+constexpr int64_t kHitDelayUs = kPassUs + kHitMarginUs;
 
 enum HitKind : int32_t
 {
@@ -26,5 +40,27 @@ struct Hit
 // Microseconds on the monotonic clock every hit is stamped with.
 int64_t hitClockUs();
 
+// The channel volume of a hit: velocity / 127 of the mixer's full volume.
+int32_t hitVolume(int32_t velocity);
+
 // The sound of a hit. Any thread; takes the audio lock itself.
 void playHit(const Hit& hit);
+
+// The frame a hit stamped `stampUs` is heard from: its moment plus the delay on the
+// pass clock, or the next pass if that frame is already mixed. Under the audio lock.
+int64_t hitFrame(int64_t stampUs);
+
+// Post-mix step, on the audio thread: mixes into the pass (`frames` frames from
+// mixedFrames on) the first frames of every hit due in it and hands each channel the
+// rest of its newest hit.
+void mixHits(Uint8* stream, int32_t frames);
+
+// Stops the slot's channel if it plays a view into the slot's sound, which is about
+// to be freed. Hits not yet heard play the sound the slot holds when they are due.
+void retireHitView(int slot);
+
+// Whether some one-shot hit is not heard yet. Takes the audio lock.
+bool hitsPending();
+
+// Forgets every hit not yet heard: the player is put at rest.
+void clearHits();

@@ -1,6 +1,7 @@
 #include "sound/loops.h"
 
 #include "sound/mixer.h"
+#include "sound/passclock.h"
 #include "sound/slots.h"
 
 #include <algorithm>
@@ -16,14 +17,14 @@ constexpr int kQueryVolume = -1;
 
 // The mixer holds the audio lock while it mixes and calls back, and the main thread
 // touches these only under it.
-int64_t mixedFrames;           // frames of every pass mixed so far
 int64_t boundaryAt;            // frame of the last boundary: the control loop's pass began there
 int passFrames = kMixerBuffer; // frames of the last pass
 int boundaryOffsets[kMixerBuffer]; // boundaries in the pass being mixed, frames from its start
 int boundaryCount;
-bool marked[kLoopCount];     // starts at the boundaries of the pass being mixed
-Mix_Chunk views[kLoopCount]; // the part of the loop's sound that its channel plays
-bool retiring;               // a view is being stopped: its end is no boundary
+bool marked[kLoopCount];      // starts at the boundaries of the pass being mixed
+Mix_Chunk views[kLoopCount];  // the part of the loop's sound that its channel plays
+bool retiring;                // a view is being stopped: its end is no boundary
+int64_t startsAt = kNextPass; // frame on which the control loop, switched on alone, starts
 
 int loopChannel(int loop)
 {
@@ -142,7 +143,7 @@ void fitViewsTo(int32_t control)
     }
 }
 
-void switchOn(int loop)
+void switchOn(int loop, int64_t frame)
 {
     if (canal_control != kNoControlLoop)
         return; // queued for the next boundary
@@ -152,9 +153,43 @@ void switchOn(int loop)
         return;
     }
     canal_control = loop;
+    if (frame > mixedFrames)
+    {
+        boundaryAt = startsAt = frame; // the post-mix step of that frame's pass starts it
+        sonando[loop] = 1;
+        return;
+    }
     boundaryAt = mixedFrames;
     playLoop(loop);
     sonando[loop] = 1; // after the play, so a report of what the channel played before is ignored
+}
+
+// Mixes the control loop in from the frame it was switched on for, again at each of
+// its ends within the pass, and has its channel play on from the next pass.
+void startControlInPass(Uint8* stream)
+{
+    const int32_t control = canal_control;
+    const Mix_Chunk* sound = samples[loopChannel(control)];
+    const int64_t length = soundFrames(sound);
+    int64_t from = startsAt - mixedFrames;
+    startsAt = kNextPass;
+    if (length == 0)
+        return;
+    const int volume =
+        Mix_Volume(loopChannel(control), kQueryVolume) * sound->volume / MIX_MAX_VOLUME;
+    for (; from < passFrames; from += length)
+        SDL_MixAudio(stream + from * kMixerFrameBytes, sound->abuf,
+                     static_cast<Uint32>(std::min(length, passFrames - from) * kMixerFrameBytes),
+                     volume);
+    from -= length; // the last start in the pass
+    boundaryAt = mixedFrames + from;
+    if (passFrames - from == length)
+    {
+        boundaryAt = mixedFrames + passFrames;
+        playLoop(control);
+    }
+    else
+        playPart(control, passFrames - from, length);
 }
 
 // A boundary now, if the running control loop's channel is silent without having
@@ -162,7 +197,8 @@ void switchOn(int loop)
 void resumeControlLoop()
 {
     const int32_t control = canal_control;
-    if (control != kNoControlLoop && sonando[control] && !Mix_Playing(loopChannel(control)))
+    if (control != kNoControlLoop && sonando[control] && startsAt == kNextPass &&
+        !Mix_Playing(loopChannel(control)))
         boundaryNow(control);
 }
 
@@ -183,6 +219,7 @@ int32_t highestWithSound(const Flags& eligible, int stopped)
 // of them with a sound takes it; with none of those either, there is no control loop.
 void pickControlLoop(int stopped)
 {
+    startsAt = kNextPass;
     const int32_t running = highestWithSound(sonando, stopped);
     if (running != kNoControlLoop)
     {
@@ -209,7 +246,7 @@ void switchOff(int loop)
 }
 } // namespace
 
-void toggleLoop(int loop)
+void toggleLoop(int loop, int64_t frame)
 {
     SDL_LockAudio(); // a boundary falls before or after the whole switch, never inside it
     const uint8_t wasOn = pulsados2[loop];
@@ -217,7 +254,7 @@ void toggleLoop(int loop)
     if (wasOn)
         switchOff(loop);
     else
-        switchOn(loop);
+        switchOn(loop, frame);
     SDL_UnlockAudio();
 }
 
@@ -225,8 +262,8 @@ void channelDone(int channel)
 {
     const int32_t control = canal_control;
     if (retiring || control == kNoControlLoop || channel != loopChannel(control) ||
-        !sonando[control])
-        return;
+        !sonando[control] || startsAt != kNextPass)
+        return; // a control loop yet to start has no pass to end
     // The control loop's pass ends where it was bound to; the mixer carries the
     // control loop on from this very frame.
     const int64_t offset = std::clamp<int64_t>(
@@ -246,14 +283,20 @@ void channelDone(int channel)
     }
 }
 
-void passMixed(void*, Uint8* stream, int len)
+void passMixed(Uint8* stream, int32_t frames)
 {
-    passFrames = len / kMixerFrameBytes;
+    passFrames = frames;
+    if (startsAt != kNextPass && startsAt < mixedFrames + passFrames)
+        startControlInPass(stream);
     for (int i = 0; i < kLoopCount; ++i)
         if (std::exchange(marked[i], false))
             startInPass(i, stream);
     boundaryCount = 0;
-    mixedFrames += passFrames;
+}
+
+bool controlStartPending()
+{
+    return startsAt != kNextPass;
 }
 
 void retireLoopView(int slot)
@@ -298,6 +341,7 @@ void resetLoops()
 {
     SDL_LockAudio();
     canal_control = kNoControlLoop;
+    startsAt = kNextPass;
     for (int i = 0; i < kLoopCount; ++i)
     {
         sonando[i] = 0;

@@ -26,9 +26,13 @@ extern int32_t volumen;
 // standard error says so and start-up goes on without sound.
 void openMixer();
 
-// Every channel at volumen, and the loop synchroniser's channel-finished and
-// post-mix callbacks.
+// Every channel at volumen, the loop synchroniser's channel-finished callback and
+// mixPass as the post-mix callback.
 void setUpMixer();
+
+// The post-mix callback, on the audio thread once per pass: loop starts and hits
+// mixed in on their frames, then the pass clock told of the pass.
+void mixPass(void* unused, Uint8* stream, int len);
 
 // Closes the audio device.
 void closeMixer();

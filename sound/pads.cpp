@@ -90,18 +90,19 @@ void samplePadsPress()
         if (k != hit)
             pulsados[k] = 0; // a press anywhere else darkens the pad at once
     if (hit >= 0)
-        padHit({kOneShotHit, hit, kMaxVelocity, hitClockUs()});
+        padHit({kOneShotHit, hit, kMaxVelocity, event_stamp});
 }
 
 void loopPadsPress()
 {
     const int hit = padAt(mx, my);
     if (hit >= 0)
-        padHit({kLoopHit, hit, kMaxVelocity, hitClockUs()});
+        padHit({kLoopHit, hit, kMaxVelocity, event_stamp});
 }
 
 void resetPads()
 {
+    clearHits();
     for (int pad = 0; pad < kPadCount; ++pad)
     {
         pulsados[pad] = 0;

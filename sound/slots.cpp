@@ -1,6 +1,7 @@
 #include "sound/slots.h"
 
 #include "sound/decode.h"
+#include "sound/hits.h"
 #include "sound/loops.h"
 #include "sound/mixer.h"
 
@@ -25,6 +26,7 @@ Mix_Chunk* takeSlotSound(int slot)
     Mix_Chunk* sound = samples[slot];
     samples[slot] = nullptr;
     retireLoopView(slot);
+    retireHitView(slot);
     SDL_UnlockAudio();
     return sound;
 }

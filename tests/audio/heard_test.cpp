@@ -4,6 +4,7 @@
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
+#include "sound/hits.h"
 #include "sound/preview.h"
 #include "sound/slots.h"
 #include "tests/support/mixtap.h"
@@ -40,9 +41,12 @@ class HeardTest : public ProgramTest
 };
 } // namespace
 
-TEST_F(HeardTest, OneShotPadsPlayTheirSlotOnTheirOwnChannel)
+// Every hit is heard on the frame the pass clock gives for its moment plus the delay,
+// wherever it falls in a pass: its sound's first frames mixed in from there, the rest
+// from its channel, at the hit's velocity; a pad hit again cuts its sound there.
+TEST_F(HeardTest, HitsAreHeardOnTheirOwnFrameAtTheirVelocityOnTheirOwnChannel)
 {
-    constexpr int kShot = 3000, kControl = 5000;
+    constexpr int kShot = 3000, kControl = 5000, kSoft = 64;
     for (int slot = 0; slot < kSlotCount; ++slot)
     {
         const std::string path = "kits/marked" + std::to_string(slot) + ".wav";
@@ -50,22 +54,47 @@ TEST_F(HeardTest, OneShotPadsPlayTheirSlotOnTheirOwnChannel)
         assignSlot(slot, path.c_str(), "marked");
     }
     keyDown(SDLK_2);
-    const int64_t loopOn = atFrame(1000, [] { toggleLoop(1); });
-    const int64_t first = atFrame(loopOn + 2000, [] { pressIn(kPadBoxes[0]); });
-    const int64_t second = atFrame(first + 500, [] { pressIn(kPadBoxes[1]); });
-    const int64_t again = atFrame(second + 1000, [] { pressIn(kPadBoxes[1]); });
-    atFrame(again + kShot + 2 * kControl, [] {});
+    int64_t loopOn = 0, first = 0, second = 0, again = 0, soft = 0;
+    const auto hit = [](HitKind kind, int index, int velocity = kMaxVelocity)
+    {
+        const int64_t stamp = hitClockUs();
+        playHit({kind, index, velocity, stamp});
+        return tapFrame(hitFrame(stamp));
+    };
+    atFrame(1000, [&] { loopOn = hit(kLoopHit, 1); });
+    const int64_t pressed = atFrame(
+        loopOn + 2000, [&] { pressIn(kPadBoxes[0]), first = tapFrame(hitFrame(event_stamp)); });
+    const int64_t delay = first - pressed; // the constant delay, in frames at this pace
+    atFrame(first + 500 - delay,
+            [&] { pressIn(kPadBoxes[1]), second = tapFrame(hitFrame(event_stamp)); });
+    atFrame(second + 1000 - delay,
+            [&] { keyDown(SDLK_x), again = tapFrame(hitFrame(event_stamp)); });
+    atFrame(again + kShot, [&] { soft = hit(kOneShotHit, 3, kSoft); });
+    atFrame(soft + kShot + 2 * kControl, [] {});
     stopProgram();
     const std::vector<int16_t> left = leftChannel(tappedStream());
+    const std::vector<int16_t> beforeSoft(left.begin(), left.begin() + soft);
 
-    // Pad 0 plays once, whole, whatever pad 1 does; a second press starts pad 1 again.
     EXPECT_EQ(soundSpans(left, 0), (Spans{{first + kMarkFrames, first + kShot}}));
     EXPECT_EQ(soundSpans(left, 1),
               (Spans{{second + kMarkFrames, again}, {again + kMarkFrames, again + kShot}}));
     for (int slot : {2, 3, 4, 6, 7})
-        EXPECT_TRUE(soundSpans(left, slot).empty()) << slot;
-    // The ends of the one-shots neither stop nor restart the loop.
+        EXPECT_TRUE(soundSpans(beforeSoft, slot).empty()) << slot;
+    // Half the velocity, half the level, in the mixed-in head and from the channel; the
+    // loop's own level taken out.
+    const int16_t loopLevel = int16_t(1 << (6 + 5)), full = int16_t(1 << (6 + 3));
+    const int16_t half = int16_t(full * hitVolume(kSoft) / MIX_MAX_VOLUME);
+    std::vector<int16_t> shot(left.begin() + soft - 1, left.begin() + soft + kShot + 1);
+    for (int16_t& v : shot)
+        v &= int16_t(~loopLevel);
+    EXPECT_EQ(shot[kMarkFrames], 0);
+    EXPECT_EQ(std::count(shot.begin(), shot.end(), half), kShot - kMarkFrames);
+    EXPECT_EQ(shot[kMarkFrames + 1], half) << "heard from its frame";
+    // The loop switched on alone starts on its hit's frame; one-shot ends neither stop
+    // nor restart it.
     const Spans loop = soundSpans(left, 5);
+    ASSERT_FALSE(loop.empty());
+    EXPECT_EQ(loop.front().first, loopOn + kMarkFrames);
     for (size_t k = 1; k < loop.size(); ++k)
         EXPECT_EQ(loop[k].first - loop[k - 1].first, kControl) << k;
     EXPECT_GE(loop.back().first + kControl, int64_t(left.size()));

@@ -164,7 +164,7 @@ std::string brokenInvariant()
         why = "a loop with a sound is on and no loop holds the beat, or one without it does";
     // The control loop never falls silent: no boundary would come again and every
     // loop would stall.
-    else if (c != kNoControlLoop && !Mix_Playing(kFirstLoopSlot + c))
+    else if (c != kNoControlLoop && !Mix_Playing(kFirstLoopSlot + c) && !controlStartPending())
         why = "the control loop has stalled";
     SDL_UnlockAudio();
     return why;

@@ -1,5 +1,6 @@
 #include "tests/support/mixtap.h"
 
+#include "sound/passclock.h"
 #include "sound/slots.h"
 #include "tests/support/stage.h"
 #include "tests/support/wav.h"
@@ -18,6 +19,7 @@ constexpr int kStereo = 2;
 
 std::vector<int16_t> tap; // interleaved stereo, sized before the mixer writes
 std::atomic<int64_t> tapped{0};
+int64_t origin; // mixedFrames when the tap started
 thread_local bool onAudioThread = false;
 std::atomic<long> audioAllocations{0};
 void (*programPostMix)(void*, Uint8*, int);
@@ -54,6 +56,11 @@ void operator delete(void* memory, size_t) noexcept
     free(memory);
 }
 
+int64_t tapFrame(int64_t mixerFrame)
+{
+    return mixerFrame - origin;
+}
+
 long audioThreadAllocations()
 {
     return audioAllocations;
@@ -85,6 +92,7 @@ void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int))
     programPostMix = programHook;
     tap.assign(size_t(maxFrames) * kStereo, 0);
     tapped = 0;
+    origin = mixedFrames;
     audioAllocations = 0;
     Mix_SetPostMix(record, nullptr);
     SDL_UnlockAudio();

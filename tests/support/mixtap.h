@@ -7,6 +7,7 @@
 #pragma once
 
 #include "sound/loops.h"
+#include "sound/mixer.h"
 
 #include <SDL/SDL.h>
 #include <cstdint>
@@ -26,9 +27,13 @@ Spans soundSpans(const std::vector<int16_t>& left, int slot);
 
 // Records every mixing pass from the mixer's post-mix hook into room made beforehand,
 // so the audio thread allocates nothing. The mixer has one post-mix hook, so the tap
-// runs the program's, passMixed or the stand-in given, before it records. Call after
+// runs the program's, mixPass or the stand-in given, before it records. Call after
 // the mixer is open.
-void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int) = passMixed);
+void startMixTap(int maxFrames, void (*programHook)(void*, Uint8*, int) = mixPass);
+
+// The frame of the tap that a frame of the mixer's count (mixedFrames) is: the tap
+// starts with the pass mixed after it was started.
+int64_t tapFrame(int64_t mixerFrame);
 
 // Allocations through operator new on the audio thread, from the tap's first pass on.
 long audioThreadAllocations();

@@ -2,6 +2,8 @@
 
 #include "app/loop.h"
 #include "app/shell.h"
+#include "sound/hits.h"
+#include "sound/loops.h"
 #include "tests/support/stage.h"
 
 #include <cstdlib>
@@ -34,6 +36,19 @@ SDL_Event keyEvent(Uint8 type, SDLKey sym, SDLMod mod)
     event.key.keysym.sym = sym;
     event.key.keysym.mod = mod;
     return event;
+}
+
+void waitUntilHeard()
+{
+    for (;;)
+    {
+        SDL_LockAudio();
+        const bool waiting = hitsPending() || controlStartPending();
+        SDL_UnlockAudio();
+        if (!waiting)
+            return;
+        SDL_Delay(1);
+    }
 }
 
 void pressAt(int x, int y)

@@ -24,6 +24,10 @@ void pressIn(Box b);        // at its middle pixel
 void release();
 void keyDown(SDLKey sym, SDLMod mod = KMOD_NONE);
 
+// Waits until every hit made so far is heard: its sound on its channel, a loop
+// switched on alone playing. The mixer must be running.
+void waitUntilHeard();
+
 // A started program: the working directory is a fresh stage copy, and start-up has
 // run as the real program runs it. Shut-down runs at the end unless the test ran it.
 class ProgramTest : public ::testing::Test

@@ -198,6 +198,7 @@ TEST_F(ShellTest, APadPlaysItsSlotAloneFlashesFor41FramesAMissDarkensAllAndLoopP
         assignSound(slot);
     keyDown(SDLK_2);
     pressIn(kPadBoxes[0]);
+    waitUntilHeard();
     EXPECT_TRUE(Mix_Playing(-1) == 1 && Mix_Playing(0)) << "its channel alone plays";
     EXPECT_EQ(litFrames(bp1), 41);
 
@@ -209,6 +210,7 @@ TEST_F(ShellTest, APadPlaysItsSlotAloneFlashesFor41FramesAMissDarkensAllAndLoopP
 
     pressIn(kPadBoxes[1]);
     pressAt(kPadBoxes[0].x1 + 1, midY(kPadBoxes[0])); // between pads
+    waitUntilHeard();
     EXPECT_EQ(pulsados[0] + pulsados[1] + pulsados[2] + pulsados[3], 0);
     EXPECT_TRUE(Mix_Playing(1)) << "a miss stops no sound";
     EXPECT_GT(nameInk(drawSamplePads, 1, 1), 0) << "names show for assigned slots only";
@@ -220,6 +222,7 @@ TEST_F(ShellTest, APadPlaysItsSlotAloneFlashesFor41FramesAMissDarkensAllAndLoopP
     EXPECT_EQ(canal_control, kNoControlLoop) << "a press between the pads does nothing";
     pressIn(kPadBoxes[2]);
     EXPECT_EQ(canal_control, 2);
+    waitUntilHeard();
     drawLoopPads();
     EXPECT_TRUE(Mix_Playing(6) && shows(boton_p_2, bp3) && shows(boton_p, bp1));
     EXPECT_GT(nameInk(drawLoopPads, 6, 2), 0);
