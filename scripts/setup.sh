@@ -8,7 +8,8 @@ libsndfile1-dev libsoxr-dev libasound2-dev
 googletest libgtest-dev libx11-dev
 xvfb xdotool x11-apps imagemagick
 clang libclang-rt-14-dev clang-format
-dpkg-dev file"
+dpkg-dev file
+qemu-system-x86 busybox-static alsa-utils"
 
 missing=""
 for package in $packages; do

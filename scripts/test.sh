@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs what is missing, checks the house rules, then builds and runs every test:
-# the normal build on classic SDL 1.2 and again on sdl12-compat, an AddressSanitizer+
-# UndefinedBehaviorSanitizer build, and a ThreadSanitizer build of the tests that run
-# the mixer's audio thread, then a short fuzzing run.
+# the normal build on classic SDL 1.2, on a real kernel with MIDI under qemu, and again
+# on sdl12-compat, an AddressSanitizer+UndefinedBehaviorSanitizer build, and a
+# ThreadSanitizer build of the tests that run the mixer's audio thread, then a short
+# fuzzing run.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -23,6 +24,10 @@ build() { # folder, extra cmake options...
 
 build build
 (cd build && ctest -j"$jobs" --output-on-failure)
+
+# MIDI on a real kernel: Debian 12's own, booted in qemu's emulator, runs this build
+# with an ALSA sequencer, virtual MIDI ports and a loopback sound card.
+tests/kernel/run.sh build
 
 # The same tests, program and tests alike, on sdl12-compat: SDL 1.2's interface over
 # SDL 2, the SDL 1.2 of Debian 13, Ubuntu, Fedora and Arch. Debian 12 installs it
