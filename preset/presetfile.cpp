@@ -1,6 +1,7 @@
 #include "preset/presetfile.h"
 
 #include "browser/catalogue.h"
+#include "sound/decode.h"
 #include "sound/regularfile.h"
 
 #include <cerrno>
@@ -8,6 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 FILE* archivo;
 
@@ -19,6 +21,37 @@ constexpr mode_t kPermissionBits = 07777;
 constexpr mode_t kWriteBits = 0222;
 const char kTempRandom[] = "XXXXXX"; // mkstemp's pattern, after kSaveTempMarker
 
+constexpr size_t kSkipBlockBytes = 64 * 1024; // read at once between two looks of the watcher
+
+// A preset being read: its path and size, for the watcher.
+struct PresetRead
+{
+    const char* path;
+    off_t size;
+};
+
+// Skips to the start of the next line, telling the watcher how far the file is read
+// before each block; false when it says stop.
+bool skipLine(FILE* in, const PresetRead& read)
+{
+    std::vector<char> block(kSkipBlockBytes);
+    for (;;)
+    {
+        const double at = static_cast<double>(ftello(in));
+        if (!workWanted(read.path, read.size > 0 ? at / static_cast<double>(read.size) : 1.0))
+            return false;
+        const size_t got = fread(block.data(), 1, block.size(), in);
+        if (got == 0)
+            return true;
+        if (const auto* end = static_cast<const char*>(memchr(block.data(), '\n', got)))
+        {
+            fseeko(in, static_cast<off_t>(end + 1 - block.data()) - static_cast<off_t>(got),
+                   SEEK_CUR);
+            return true;
+        }
+    }
+}
+
 template <size_t N>
 bool putBlock(FILE* out, const char (&text)[N])
 {
@@ -26,23 +59,28 @@ bool putBlock(FILE* out, const char (&text)[N])
 }
 
 // Reads one line into path, without its line feed and without a carriage return
-// just before it. A line that does not fit is consumed whole and gives an empty
-// path, so the next read starts on the next line.
-void readPresetLine(FILE* in, char (&path)[kSlotPathSize])
+// just before it. A line too long for a path gives an empty one as soon as that is
+// known; the rest of it is skipped a block at a time, so the next read starts on the
+// next line. Returns false when the watcher stops the reading in such a line.
+bool readPresetLine(FILE* in, char (&path)[kSlotPathSize], const PresetRead& read)
 {
+    char line[kSlotPathSize + 1]; // one byte more than a path and its return can take
     size_t length = 0;
-    int last = EOF;
-    int c;
-    while ((c = getc(in)) != EOF && c != '\n')
+    int c = EOF;
+    while (length < sizeof line && (c = getc(in)) != EOF && c != '\n')
+        line[length++] = static_cast<char>(c);
+    if (length == sizeof line)
     {
-        if (length < kSlotPathSize)
-            path[length] = static_cast<char>(c);
-        ++length;
-        last = c;
+        path[0] = '\0';
+        return skipLine(in, read);
     }
-    if (last == '\r')
+    if (length > 0 && line[length - 1] == '\r')
         --length;
-    path[length < kSlotPathSize ? length : 0] = '\0';
+    if (length >= kSlotPathSize)
+        length = 0;
+    memcpy(path, line, length);
+    path[length] = '\0';
+    return true;
 }
 
 // The folder part of a file path, without its last '/'; "." when there is none.
@@ -132,12 +170,14 @@ bool writePresetLines(FILE* out, const SlotPaths& paths)
     return putBlock(out, kPresetClosing) && written;
 }
 
-void readPresetPaths(FILE* in, SlotPaths& paths)
+void readPresetPaths(FILE* in, SlotPaths& paths, const char* path)
 {
+    struct stat info;
+    const PresetRead read = {path, fstat(fileno(in), &info) == 0 ? info.st_size : 0};
     char header[kSlotPathSize];
-    readPresetLine(in, header);
-    for (char(&path)[kSlotPathSize] : paths)
-        readPresetLine(in, path);
+    bool reading = readPresetLine(in, header, read);
+    for (char(&slotPath)[kSlotPathSize] : paths)
+        reading = reading && readPresetLine(in, slotPath, read);
 }
 
 const char* fileNamePart(const char* path)
@@ -180,7 +220,7 @@ void readPreset(const char* path)
     archivo = openRegularFile(path);
     if (archivo)
     {
-        readPresetPaths(archivo, paths);
+        readPresetPaths(archivo, paths, path);
         fclose(archivo);
         archivo = nullptr;
     }

@@ -27,8 +27,10 @@ bool writePresetLines(FILE* out, const SlotPaths& paths);
 // Reads a preset from in, line by line: the first line is the header, whatever it
 // says; then one line per slot, slot 0 first. A carriage return before the line
 // feed is dropped. An empty or missing line, or one longer than a slot path can
-// hold, gives an empty path; the slots after it stay aligned.
-void readPresetPaths(FILE* in, SlotPaths& paths);
+// hold, gives an empty path; the slots after it stay aligned. While it skips a long
+// line it tells the decoder's watcher how far the file at path is read, and a watcher
+// that says stop leaves the paths not yet read empty.
+void readPresetPaths(FILE* in, SlotPaths& paths, const char* path = "");
 
 // The file-name part of a path: what follows its last '/', or the whole path.
 const char* fileNamePart(const char* path);

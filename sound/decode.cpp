@@ -124,11 +124,11 @@ Watched* watchedOf(SDL_RWops* stream)
 
 bool stillWanted(Watched* watched)
 {
-    if (!watched->stopped && decodeWatcher)
+    if (!watched->stopped)
     {
         const double at = SDL_RWtell(watched->file);
         watched->stopped =
-            !decodeWatcher(watched->path, watched->length > 0 ? at / watched->length : 1.0);
+            !workWanted(watched->path, watched->length > 0 ? at / watched->length : 1.0);
     }
     return !watched->stopped;
 }
@@ -431,6 +431,11 @@ void mixDown(const float* in, int inChannels, long frames, float* out, int outCh
         out[0] = (in[0] + shared) * gain;
         out[1] = (in[1] + shared) * gain;
     }
+}
+
+bool workWanted(const char* path, double done)
+{
+    return !decodeWatcher || decodeWatcher(path, done);
 }
 
 Mix_Chunk* decodeSound(const char* path)

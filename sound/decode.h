@@ -40,6 +40,11 @@ using DecodeWatcher = bool (*)(const char* path, double done);
 // installs its progress watcher at start-up and removes it at shut-down.
 void setDecodeWatcher(DecodeWatcher watcher);
 
+// Tells the installed watcher, if any, how much of the file at path is read (0 to 1);
+// whether the work should go on. Other long reads of the main thread, such as a
+// preset's, report through it too.
+bool workWanted(const char* path, double done);
+
 // Decodes the file at path into a chunk in the open mixer's format (16-bit, mono or
 // stereo, any rate); null, silently, when the mixer is not open in such a format or
 // the file cannot be opened, is not a regular file, is not sound, is corrupt, breaks

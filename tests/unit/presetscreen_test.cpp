@@ -20,6 +20,7 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <sys/mount.h>
@@ -357,6 +358,49 @@ TEST_F(PresetScreenTest, ALongLoadShowsItsProgressAndStopsAtTheFileItIsOnWhenAsk
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(quitDuringWork);
     EXPECT_EQ(samples[kSlotCount - 1], nullptr) << "the last slot was never decoded";
+}
+
+TEST_F(PresetScreenTest, AHugeLineShowsTheProgressBoxAndEscapeStopsTheReadingThere)
+{
+    // The line of slot 2 is made of NULs; sparse, they take no room on the disk. The
+    // files named around it do not exist, so only the reading can bring the box.
+    const auto writeLongLine = [](const std::string& name, uint64_t bytes)
+    {
+        const std::string head = "h\nkits/none.wav\n";
+        writeFile("presets/" + name, head);
+        std::filesystem::resize_file("presets/" + name, head.size() + bytes);
+        std::ofstream("presets/" + name, std::ios::app) << "\nloops/gone.wav\n";
+        strcpy(nombre_archivo, name.c_str());
+        frame();
+        shownAt -= kLongAgoMs;
+    };
+    // 64 MiB: skipped with the box up, and the slots after it keep their places.
+    writeLongLine("long.trp", uint64_t(1) << 26);
+    printedBy({middleOf(kLoadButtonBox)});
+    EXPECT_STREQ(lista_samples[2], "loops/gone.wav");
+    SDL_Surface* shown = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
+    loop_win = 0;
+    drawScreen();
+    const Box b = kProgressBox, inside = {b.x0 + 1, b.y0 + 1, b.x1 - 1, b.y1 - 1};
+    EXPECT_EQ(differingPixels(shown, screen, b) - differingPixels(shown, screen, inside),
+              2 * (width(b) + height(b)) - 4)
+        << "the box's outline over the screen";
+    SDL_FreeSurface(shown);
+
+    // 1 GiB, with Escape behind the press on Load: the reading stops in the line.
+    writeLongLine("huge.trp", uint64_t(1) << 30);
+    SDL_Event events[] = {keyEvent(SDL_MOUSEMOTION), keyEvent(SDL_MOUSEBUTTONDOWN),
+                          keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)};
+    events[0].motion.x = Uint16(midX(kLoadButtonBox));
+    events[0].motion.y = Uint16(midY(kLoadButtonBox));
+    for (SDL_Event& event : events)
+        SDL_PushEvent(&event);
+    testing::internal::CaptureStdout();
+    mainLoop();
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(quitDuringWork);
+    EXPECT_EQ(std::tuple(std::string(lista_samples[0]), std::string(lista_samples[2])),
+              std::tuple("kits/none.wav", ""));
 }
 
 TEST_F(PresetScreenTest, WritesExactBytesThatReadBackInPlaceAndReplacesAWholeFileOrNone)
