@@ -126,6 +126,18 @@ cp /tmp/heard.raw "$out/"
 result $? "the benchmark's $notes notes each heard once"
 cat "$out/bench.txt"
 
+# 6. The MIDI card unplugged while padbox plays, as a USB card goes: its driver let go
+# of its device. padbox plays on.
+unplugged() {
+    ! aconnect -l | grep -q "'Virtual Raw MIDI"
+}
+timeout 10 sh -c "echo snd_virmidi.0 >/sys/bus/platform/drivers/snd_virmidi/unbind" &&
+    within 100 unplugged && everySourceConnected
+result $? "the virtual MIDI card unplugged"
+sleep 1
+kill -0 "$program" && playing
+result $? "padbox plays on without the card"
+
 ends "$program"
 result $? "with MIDI padbox ends in order: its reader stops before the mixer closes"
 # SDL's ALSA driver has alsa-lib report each underrun of the playback.
