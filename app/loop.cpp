@@ -44,7 +44,10 @@ void enterScreen(int32_t s)
     {
         ct_lista = 0;
         ct_lista_2 = 0;
-        scanCatalogue(s == kPresetScreen ? kPresetFolder : sampleFolder());
+        if (s == kPresetScreen)
+            scanCatalogue(kPresetFolder);
+        else
+            listSampleFolder();
     }
 }
 } // namespace

@@ -7,12 +7,13 @@
 #include "sound/preview.h"
 #include "sound/slots.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 uint8_t modo_samples;
 int32_t canal_sel;
-int32_t lista_sel;
+char lista_sel[kSlotPathSize];
 
 namespace
 {
@@ -27,7 +28,19 @@ void chooseTab(uint8_t kitsTab)
     modo_samples = kitsTab;
     ct_lista_2 = 0;
     ct_lista = 0;
-    scanCatalogue(sampleFolder());
+    listSampleFolder();
+}
+
+// Whether the selected file is in the listing of the current folder.
+bool selectionListed()
+{
+    const size_t folder = strlen(sampleFolder());
+    if (strncmp(lista_sel, sampleFolder(), folder) != 0)
+        return false;
+    const char* name = lista_sel + folder;
+    return std::binary_search(lista.begin(), lista.begin() + cantidad, name,
+                              [](const std::string& a, const std::string& b)
+                              { return strcmp(a.c_str(), b.c_str()) < 0; });
 }
 
 void drawSlotColumn()
@@ -138,17 +151,28 @@ void sampleBrowserPress()
 
 void assignSelectedEntry()
 {
-    char path[kSlotPathSize];
-    const char* name = entryPath(path, sizeof path, sampleFolder(), catalogueEntry(lista_sel));
-    assignSlot(canal_sel, path, name);
+    if (lista_sel[0])
+        assignSlot(canal_sel, lista_sel, strrchr(lista_sel, '/') + 1);
 }
 
 void previewEntry(int row)
 {
-    lista_sel = ct_lista + row;
-    char path[kSlotPathSize];
-    entryPath(path, sizeof path, sampleFolder(), catalogueEntry(lista_sel));
-    playPreview(path);
+    const char* name = catalogueEntry(ct_lista + row);
+    lista_sel[0] = '\0';
+    if (!*name)
+    {
+        stopPreview();
+        return;
+    }
+    entryPath(lista_sel, sizeof lista_sel, sampleFolder(), name);
+    playPreview(lista_sel);
+}
+
+void listSampleFolder()
+{
+    scanCatalogue(sampleFolder());
+    if (!selectionListed())
+        lista_sel[0] = '\0';
 }
 
 const char* sampleFolder()
@@ -162,4 +186,5 @@ void resetBrowser()
     canal_sel = 0;
     ct_lista = 0;
     ct_lista_2 = 0;
+    lista_sel[0] = '\0';
 }

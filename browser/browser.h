@@ -1,12 +1,17 @@
 // The sample browser screen: folder tabs, list with preview, slot column, assign.
 #pragma once
 
+#include "sound/slots.h"
+
 #include <cstddef>
 #include <cstdint>
 
 extern uint8_t modo_samples; // 1: kits/ tab, 0: loops/ tab
 extern int32_t canal_sel;    // slot 0-7 the assign button fills
-extern int32_t lista_sel;    // catalogue index of the entry last pressed; may be past the end
+// The file last tapped in the list, as its path (folder and name); empty when nothing
+// is selected: at the start, after a tap on an empty row, and once a listing of the
+// browser no longer shows the file.
+extern char lista_sel[kSlotPathSize];
 
 // The controls of the screen, as a press finds them.
 enum BrowserControl
@@ -37,14 +42,19 @@ void formatSlotLabel(char* out, size_t size, int32_t slot);
 // path counts as empty, so the path is the folder alone. Returns the entry name used.
 const char* entryPath(char* out, size_t size, const char* folder, const char* name);
 
-// Loads the entry lista_sel of the current folder into slot canal_sel.
+// Loads the selected file into slot canal_sel; does nothing when none is selected.
 void assignSelectedEntry();
 
-// Selects visible row `row` and previews its file.
+// Selects the file of visible row `row` and previews it; a tap on an empty row
+// selects nothing and stops the preview.
 void previewEntry(int row);
+
+// Lists the folder the tabs choose, from the top; the selection stays only while the
+// new listing shows its file.
+void listSampleFolder();
 
 // The folder the sample tabs choose: kits/ or loops/ by modo_samples.
 const char* sampleFolder();
 
-// Tab on kits/, slot cursor on slot 0, both lists at their top.
+// Tab on kits/, slot cursor on slot 0, both lists at their top, nothing selected.
 void resetBrowser();

@@ -21,6 +21,7 @@
 
 #include <SDL/SDL_mixer.h>
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -126,6 +127,11 @@ struct Monkey
             tap(chance(50) ? kKitsTabBox : kLoopsTabBox);
             tap(kBrowserScrollDownBox, pick(0, chance(70) ? 3 : 40));
             tap(kListBox, pick(1, 3));
+            // Now and then the other tab, or the folder listed again, before the assign.
+            if (chance(15))
+                tap(chance(50) ? kKitsTabBox : kLoopsTabBox);
+            else if (chance(5))
+                screen(kSampleBrowser);
             tap(chance(70) ? kLoopSlotBands : kSlotColumnBox);
             tap(kAssignBox);
             screen(kLoopPads);
@@ -141,6 +147,9 @@ std::string brokenInvariant()
         return "modo is " + std::to_string(modo);
     if (ct_lista < 0 || ct_lista > cantidad || ct_lista_2 < 0 || ct_lista_2 > cantidad)
         return "list offsets out of the list";
+    if (modo == kSampleBrowser && lista_sel[0] &&
+        strncmp(lista_sel, sampleFolder(), strlen(sampleFolder())) != 0)
+        return std::string("the selection ") + lista_sel + " is not in the folder shown";
     std::string why;
     SDL_LockAudio();
     const int32_t c = canal_control;

@@ -141,7 +141,7 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlotShownByT
     SDL_FreeSurface(shown);
 }
 
-TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheLastPressedEntry)
+TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheFileTappedAndNothingWithoutOne)
 {
     keyDown(SDLK_1);
     writeWav16("kits/hihat_open.wav", constantStereo(300, 1000), 2);
@@ -149,9 +149,11 @@ TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheLastPressedEntry)
     const std::string longName = std::string(180, 'x') + ".wav";
     writeWav16("kits/" + longName, constantStereo(100, 1000), 2);
     pressIn(kKitsTabBox);
+    pressIn(slotBand(1));
+    pressIn(kAssignBox); // nothing tapped yet: nothing to assign
     // The old sound is gone from a slot before the new file decodes: a decode that
     // still sees it is stopped, which leaves the slot without a sound. Row 4 goes to
-    // slot 4 twice; row 11 is empty; the long name is assigned whole.
+    // slot 4 twice; row 11 is empty and selects nothing; the long name is assigned whole.
     setDecodeWatcher([](const char*, double) { return samples[canal_sel] == nullptr; });
     for (const auto& [row, slot] : {std::pair{4, 4}, {4, 4}, {2, 5}, {11, 7}, {7, 0}})
     {
@@ -167,27 +169,37 @@ TEST_F(BrowserTest, AssignStoresPathFlagNameAndSoundOfTheLastPressedEntry)
                         std::to_string(samples[slot] ? samples[slot]->alen : 0));
     EXPECT_EQ(slots, (Names{"kits/" + longName + "|xxxxxxxx|1|400", "||0|0", "||0|0", "||0|0",
                             "kits/hihat_open.wav|hihat_op|1|1200", "kits/clap.wav|clap.wav|1|0",
-                            "||0|0", "kits/||1|0"}));
+                            "||0|0", "||0|0"}));
 
-    // The last pressed index outlives scrolling, tabs and screens.
-    for (const char* name : {"kits/k1.wav", "loops/l1.wav", "loops/l2.wav", "loops/l3.wav"})
-        writeFile(name, "");
-    pressIn(kKitsTabBox);
+    // The selection is the file tapped, however the list scrolls and whatever the
+    // folder gains before it.
+    pressIn(listRow(3)); // hat.wav
+    writeFile("kits/a0.wav", "");
+    writeFile("kits/a1.wav", "");
     for (int k = 0; k < 5; ++k)
         pressIn(kBrowserScrollDownBox);
-    pressIn(listRow(2));
-    EXPECT_EQ(lista_sel, 7);
-    pressIn(kLoopsTabBox);
     keyDown(SDLK_2);
-    keyDown(SDLK_1);
-    pressIn(slotBand(5));
+    keyDown(SDLK_1); // listed again, from the top
+    pressIn(slotBand(1));
     pressIn(kAssignBox);
-    EXPECT_STREQ(lista_samples[5], "loops/l3.wav") << "entry 7 of the new listing";
-    removeTree("loops/l1.wav");
-    removeTree("loops/l2.wav");
+    EXPECT_STREQ(lista_samples[1], "kits/hat.wav");
+    // A tab switch lists other files: nothing is selected then, even back on the first
+    // tab, and assign does nothing.
+    pressIn(listRow(3)); // a1.wav
     pressIn(kLoopsTabBox);
+    pressIn(slotBand(2));
     pressIn(kAssignBox);
-    EXPECT_STREQ(lista_samples[5], "loops/") << "an index past the end is an empty entry";
+    pressIn(kKitsTabBox);
+    pressIn(kAssignBox);
+    EXPECT_EQ(std::string(lista_samples[2]) + std::to_string(asignados[2]), "0");
+    // So does a rescan that no longer lists the file tapped, and a tap on an empty row.
+    pressIn(listRow(2)); // a0.wav
+    removeTree("kits/a0.wav");
+    keyDown(SDLK_1);
+    pressIn(kAssignBox);
+    pressIn(listRow(11));
+    pressIn(kAssignBox);
+    EXPECT_EQ(std::string(lista_samples[2]) + std::to_string(asignados[2]), "0");
 }
 
 TEST_F(BrowserTest, NamesAreDrawnAsUtf8OrLatin1AndKeepInsideTheirArea)
