@@ -13,23 +13,9 @@
 #include <sys/stat.h>
 #include <vector>
 
-SDL_Surface* dialog;
-SDL_Surface* dialog_2;
-SDL_Surface* f_play;
-SDL_Surface* f_presets;
-SDL_Surface* f_smp;
-SDL_Surface* teclas;
-SDL_Surface* boton_p;
-SDL_Surface* boton_p_2;
-SDL_Surface* boton_s;
-SDL_Surface* boton_s_2;
-SDL_Surface* caja_s;
-SDL_Surface* caja_l;
-SDL_Surface* rata;
-SDL_Surface* caja_s_2;
-SDL_Surface* sample_sel;
-SDL_Surface* asignado;
-SDL_Surface* caja_p;
+#define PADBOX_IMAGE_HANDLE(id, name, held, freeRank) SDL_Surface* name;
+PADBOX_IMAGES(PADBOX_IMAGE_HANDLE)
+#undef PADBOX_IMAGE_HANDLE
 
 TTF_Font* fuente;
 
@@ -47,33 +33,10 @@ namespace
 {
 const char kFontPath[] = "./img/letras.ttf";
 
-struct ImageFile
-{
-    SDL_Surface** handle;
-    const char* name; // file in ./img/, also the name the failure message gives
-    bool keyed;       // held as a 16-bit copy with black transparent
-};
-
-// Load order; the first missing file is the one reported.
-const ImageFile kImages[] = {
-    {&dialog, "dialog.bmp", false},
-    {&dialog_2, "dialog_2.bmp", false},
-    {&f_play, "f_play.bmp", false},
-    {&f_presets, "f_presets.bmp", false},
-    {&f_smp, "f_smp.bmp", false},
-    {&teclas, "teclas.bmp", false},
-    {&boton_p, "boton_p.bmp", true},
-    {&boton_p_2, "boton_p_2.bmp", true},
-    {&boton_s, "boton_s.bmp", true},
-    {&boton_s_2, "boton_s_2.bmp", true},
-    {&caja_s, "caja_s.bmp", true},
-    {&caja_l, "caja_l.bmp", true},
-    {&rata, "rata.bmp", true},
-    {&caja_s_2, "caja_s_2.bmp", true},
-    {&sample_sel, "sample_sel.bmp", true},
-    {&asignado, "asignado.bmp", true},
-    {&caja_p, "caja_p.bmp", true},
-};
+// The handle of each image, by its id.
+#define PADBOX_IMAGE_HANDLE(id, name, held, freeRank) &name,
+SDL_Surface** const kImageHandles[kImageCount] = {PADBOX_IMAGES(PADBOX_IMAGE_HANDLE)};
+#undef PADBOX_IMAGE_HANDLE
 
 // Why an image ends start-up. A missing one keeps the message of old; the others
 // name what is wrong with the file that is there.
@@ -97,13 +60,6 @@ constexpr unsigned char kUtf8LastLead = 0xf4;
 constexpr int kUtf8BitsPerByte = 6;
 constexpr uint32_t kUtf8Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
 constexpr uint32_t kLastCodePoint = 0x10ffff, kFirstSurrogate = 0xd800, kLastSurrogate = 0xdfff;
-
-// Shut-down order.
-SDL_Surface** const kFreeOrder[] = {
-    &boton_p,   &boton_p_2,  &boton_s,  &boton_s_2, &dialog,   &f_play,
-    &f_presets, &f_smp,      &teclas,   &caja_s,    &caja_l,   &rata,
-    &caja_s_2,  &sample_sel, &asignado, &caja_p,    &dialog_2,
-};
 
 // A text as the font renders it. The same texts are drawn frame after frame, so each
 // rendering is kept while it is drawn every frame.
@@ -193,18 +149,20 @@ void refuseHugeImage(SDL_RWops* file, const char* name)
 
 void loadImages()
 {
-    for (const ImageFile& image : kImages)
+    for (int id = 0; id < kImageCount; ++id)
     {
+        const ImageFile& image = kImageFiles[id];
+        SDL_Surface*& handle = *kImageHandles[id];
         char path[64];
-        snprintf(path, sizeof path, "./img/%s", image.name);
-        SDL_RWops* file = openImage(path, image.name);
-        refuseHugeImage(file, image.name);
+        snprintf(path, sizeof path, "./img/%s", image.file);
+        SDL_RWops* file = openImage(path, image.file);
+        refuseHugeImage(file, image.file);
         SDL_Surface* loaded = SDL_LoadBMP_RW(file, 1);
         if (!loaded)
-            refuseImage(kCorruptImage, image.name, SDL_GetError());
-        *image.handle = image.keyed ? keyedCopy(loaded) : loaded;
-        if (!*image.handle)
-            refuseImage(kUnconvertedImage, image.name, SDL_GetError());
+            refuseImage(kCorruptImage, image.file, SDL_GetError());
+        handle = image.held == kKeyed ? keyedCopy(loaded) : loaded;
+        if (!handle)
+            refuseImage(kUnconvertedImage, image.file, SDL_GetError());
     }
 }
 
@@ -238,11 +196,13 @@ void loadAssets()
 
 void freeAssets()
 {
-    for (SDL_Surface** handle : kFreeOrder)
-    {
-        SDL_FreeSurface(*handle);
-        *handle = nullptr;
-    }
+    for (int rank = 0; rank < kImageCount; ++rank)
+        for (int id = 0; id < kImageCount; ++id)
+            if (kImageFiles[id].freeRank == rank)
+            {
+                SDL_FreeSurface(*kImageHandles[id]);
+                *kImageHandles[id] = nullptr;
+            }
     for (RenderedText& kept : renderedTexts)
         SDL_FreeSurface(kept.image);
     renderedTexts.clear();

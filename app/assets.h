@@ -1,6 +1,7 @@
 // Images, layout rectangles, the program font and text drawing.
 #pragma once
 
+#include "app/images.h"
 #include "app/layout.h"
 
 #include <SDL/SDL.h>
@@ -13,26 +14,12 @@ constexpr int kFontSize = 12;
 // The exit status of a start-up that finds an image missing.
 constexpr int kExitMissingImage = 3;
 
-// Backgrounds, dialog and keyboard, held as loaded.
-extern SDL_Surface* dialog;
-extern SDL_Surface* dialog_2; // loaded and freed, never drawn
-extern SDL_Surface* f_play;
-extern SDL_Surface* f_presets;
-extern SDL_Surface* f_smp;
-extern SDL_Surface* teclas;
-
-// Pads, highlights and markers, held as 16-bit copies with black transparent.
-extern SDL_Surface* boton_p;
-extern SDL_Surface* boton_p_2;
-extern SDL_Surface* boton_s;
-extern SDL_Surface* boton_s_2;
-extern SDL_Surface* caja_s;
-extern SDL_Surface* caja_l;
-extern SDL_Surface* rata; // loaded and freed, never drawn
-extern SDL_Surface* caja_s_2;
-extern SDL_Surface* sample_sel;
-extern SDL_Surface* asignado;
-extern SDL_Surface* caja_p;
+// One handle per image of the table in app/images.h, named as its row names it
+// (dialog, f_play, boton_s, caja_p, ...): backgrounds, dialog and keyboard held as
+// loaded; pads, highlights and markers as 16-bit copies with black transparent.
+#define PADBOX_IMAGE_HANDLE(id, name, held, freeRank) extern SDL_Surface* name;
+PADBOX_IMAGES(PADBOX_IMAGE_HANDLE)
+#undef PADBOX_IMAGE_HANDLE
 
 // The program font at size 12; null when it cannot be opened, and then no text shows.
 extern TTF_Font* fuente;
@@ -52,7 +39,7 @@ extern SDL_Rect r_dialog;               // load dialog
 SDL_Rect rectOf(Box b);
 Box boxOf(const SDL_Rect& r);
 
-// Loads the seventeen images, sets the layout and opens the font. The first image
+// Loads the images of the table, sets the layout and opens the font. The first image
 // that is missing, unreadable, no BMP, larger than kMaxImageWidth x kMaxImageHeight
 // or without memory for its copy ends start-up with status 3 and a line saying so.
 void loadAssets();

@@ -5,12 +5,10 @@
 #include "app/loop.h"
 #include "app/midi.h"
 #include "app/progress.h"
-#include "browser/browser.h"
 #include "browser/catalogue.h"
 #include "preset/presetscreen.h"
 #include "sound/loops.h"
 #include "sound/mixer.h"
-#include "sound/pads.h"
 #include "sound/preview.h"
 #include "sound/slots.h"
 
@@ -60,17 +58,6 @@ void hangUpAsTerminate()
         signal(SIGHUP, terminateOnHangUp);
 }
 
-// Every screen's state at its start: the preset screen, nothing lit, no loop on, an
-// empty catalogue.
-void setStartingState()
-{
-    modo = kPresetScreen;
-    resetBrowser();
-    resetPads();
-    resetLoops();
-    resetPresetScreen();
-    clearCatalogue();
-}
 } // namespace
 
 void startUp(int argc, char** argv)
@@ -103,7 +90,8 @@ void startUp(int argc, char** argv)
 
     loadAssets();
     setUpMixer();
-    setStartingState();
+    putPlayerAtRest();
+    clearCatalogue();
     startMidi();
     scanCatalogue(kPresetFolder);
     watchLongWork();

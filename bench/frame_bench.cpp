@@ -6,6 +6,7 @@
 #include "app/loop.h"
 #include "bench/bench.h"
 #include "bench/xpress.h"
+#include "preset/keyboard.h"
 #include "preset/presetscreen.h"
 #include "sound/pads.h"
 #include "sound/slots.h"

@@ -4,7 +4,6 @@
 #include "app/loop.h"
 #include "browser/catalogue.h"
 #include "preset/presetfile.h"
-#include "preset/presetscreen.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +11,7 @@
 
 uint8_t ver_teclado;
 char saveFailure[kSaveFailureSize];
+char nombre_archivo[kPresetNameSize];
 
 namespace
 {
@@ -39,6 +39,11 @@ char keyAt(int32_t x, int32_t y)
         if (inBox(keyBox(key), x, y))
             return kKeyCharacters[key];
     return '\0';
+}
+
+bool inKeyboardButton(int32_t x, int32_t y)
+{
+    return inBox(kKeyboardButtonBox, x, y);
 }
 
 bool inDelKey(int32_t x, int32_t y)

@@ -1,6 +1,8 @@
 // The on-screen keyboard of the preset screen and the save procedure.
 #pragma once
 
+#include "browser/catalogue.h"
+
 #include <cstdint>
 
 constexpr int kTypedNameMax = 195; // room left for the ".trp" ending and the terminator
@@ -10,6 +12,11 @@ constexpr int kSaveFailureSize = 48;
 
 extern uint8_t ver_teclado;                // the keyboard is shown
 extern char saveFailure[kSaveFailureSize]; // why the last save failed, shown in the panel; or empty
+extern char nombre_archivo[kPresetNameSize]; // preset name without folder: chosen or typed
+
+// The preset screen's keyboard button, which is also the keyboard's close area; both
+// bounds included.
+bool inKeyboardButton(int32_t x, int32_t y);
 
 // The character of the letter or digit key at (x, y), or '\0' in a gap or outside
 // the keys.

@@ -227,3 +227,17 @@ void readPreset(const char* path)
     for (int slot = 0; slot < kSlotCount; ++slot)
         fillSlotFromPreset(slot, paths[slot], fileNamePart(paths[slot]));
 }
+
+std::string presetPath(const char* name)
+{
+    return std::string(kPresetFolder) + name;
+}
+
+bool presetReadable(const std::string& path)
+{
+    FILE* probe = openRegularFile(path.c_str());
+    if (!probe)
+        return false;
+    fclose(probe);
+    return true;
+}

@@ -4,6 +4,7 @@
 #include "sound/slots.h"
 
 #include <cstdio>
+#include <string>
 
 using SlotPaths = char[kSlotCount][kSlotPathSize];
 
@@ -48,3 +49,9 @@ bool writePreset(const char* path);
 // on standard output. A file that cannot be opened, or is no regular file, leaves
 // every slot empty. The caller has released the slots' old sounds.
 void readPreset(const char* path);
+
+// The file a preset name stands for: the preset folder followed by the name.
+std::string presetPath(const char* name);
+
+// True when path is a regular file that opens for reading.
+bool presetReadable(const std::string& path);

@@ -11,12 +11,10 @@
 #include "sound/loops.h"
 #include "sound/pads.h"
 #include "sound/preview.h"
-#include "sound/regularfile.h"
 #include "sound/slots.h"
 
 #include <cstdio>
 
-char nombre_archivo[kPresetNameSize];
 uint8_t loop_win;
 
 namespace
@@ -47,19 +45,6 @@ void listPress()
         loadPreset();
 }
 
-// Every screen's state back at its start, the preset screen showing. The loop state
-// is cleared before any sound is released, so the mixer's callback starts nothing
-// from here on.
-void putPlayerAtRest()
-{
-    modo = kPresetScreen;
-    resetBrowser();
-    resetPads();
-    resetLoops();
-    resetPresetScreen();
-    stopPreview();
-}
-
 void drawSaveFailure()
 {
     fillBox(screen, kSaveReasonArea, kPanel);
@@ -78,28 +63,9 @@ bool inScrollDown(int32_t x, int32_t y)
     return inBox(kPresetScrollDownBox, x, y);
 }
 
-bool inKeyboardButton(int32_t x, int32_t y)
-{
-    return inBox(kKeyboardButtonBox, x, y);
-}
-
 bool inLoadButton(int32_t x, int32_t y)
 {
     return inBox(kLoadButtonBox, x, y);
-}
-
-std::string presetPath(const char* name)
-{
-    return std::string(kPresetFolder) + name;
-}
-
-bool presetReadable(const std::string& path)
-{
-    FILE* probe = openRegularFile(path.c_str());
-    if (!probe)
-        return false;
-    fclose(probe);
-    return true;
 }
 
 void drawPresetScreen()
@@ -137,6 +103,16 @@ void resetPresetScreen()
 {
     ver_teclado = 0;
     loop_win = 0;
+}
+
+void putPlayerAtRest()
+{
+    modo = kPresetScreen;
+    resetBrowser();
+    resetPads();
+    resetLoops();
+    resetPresetScreen();
+    stopPreview();
 }
 
 void loadPreset()

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Checks that includes point one way: every program file includes only headers of
-# its own layer or a lower one, and the browser never includes the preset screens.
+# its own layer or a lower one, the browser never includes the preset screens, and
+# inside preset/ the screen uses the keyboard, which uses the preset file, never back.
 #
-#   0  constants       app/layout.h, sound/mixer.h
+#   0  constants       app/layout.h, app/images.h, sound/mixer.h
 #   1  sound engine    sound/decode, slots, loops, mixer, preview, regularfile
 #   2  platform        app/assets, app/display (the screen and the joystick), app/loop.h
 #   3  screens         sound/pads, browser/, preset/
@@ -13,7 +14,7 @@ cd "$(dirname "$0")/.."
 
 layer() {
     case $1 in
-    app/layout.h | sound/mixer.h) echo 0 ;;
+    app/layout.h | app/images.h | sound/mixer.h) echo 0 ;;
     sound/pads.*) echo 3 ;;
     sound/*) echo 1 ;;
     app/assets.* | app/display.* | app/loop.h) echo 2 ;;
@@ -36,6 +37,11 @@ for file in app/*.cpp app/*.h sound/*.cpp sound/*.h browser/*.cpp browser/*.h \
         case $file:$header in
         browser/*:preset/*)
             echo "$file includes $header: the browser does not depend on the preset screens"
+            status=1
+            ;;
+        preset/keyboard.*:preset/presetscreen.h | preset/presetfile.*:preset/presetscreen.h | \
+            preset/presetfile.*:preset/keyboard.h)
+            echo "$file includes $header: in preset/, screen -> keyboard -> file, never back"
             status=1
             ;;
         esac

@@ -1,10 +1,11 @@
-// Draws the seventeen images of the program, or the desktop icon.
+// Draws the images of the program's table (app/images.h), or the desktop icon.
 // Usage: mkart <font.ttf> <outdir> | mkart --icon <size> <file.png>
 //
 // The pictures are the user's only guide to where a press counts, so every button is
 // outlined on exactly the pixels its press area covers, and the places where the
 // program writes its own text are left dark and empty. Pure black is the transparent
 // colour of the pads, highlights and markers, so their opaque parts never use it.
+#include "app/images.h"
 #include "artdraw.h"
 
 #include <SDL/SDL.h>
@@ -385,6 +386,50 @@ int iconMain(const char* size, const char* path)
     }
     return 0;
 }
+
+// The picture of each image of the table.
+Canvas picture(ImageId image)
+{
+    switch (image)
+    {
+    case kDialogImage:
+        return dialogPanel("Preset loaded");
+    case kSavedDialogImage:
+        return dialogPanel("Preset saved");
+    case kPadsBackground:
+        return padBackground();
+    case kPresetBackground:
+        return presetBackground();
+    case kBrowserBackground:
+        return browserBackground();
+    case kKeyboardImage:
+        return keyboardPanel();
+    case kLoopPadImage:
+        return padImage(false, true);
+    case kLitLoopPadImage:
+        return padImage(true, true);
+    case kOneShotPadImage:
+        return padImage(false, false);
+    case kLitOneShotPadImage:
+        return padImage(true, false);
+    case kKitsTabImage:
+        return tabHighlight(kKitsHighlight, kKitsTabBox, "Kits");
+    case kLoopsTabImage:
+        return tabHighlight(kLoopsHighlight, kLoopsTabBox, "Loops");
+    case kPointerImage:
+        return pointer();
+    case kBrowserHoverImage:
+    case kPresetHoverImage:
+        return hoverBar();
+    case kSlotCursorImage:
+        return slotCursor();
+    case kSlotMarkerImage:
+        return slotMarker();
+    case kImageCount:
+        break;
+    }
+    return {};
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -403,40 +448,16 @@ int main(int argc, char** argv)
         fprintf(stderr, "mkart: cannot open font %s: %s\n", argv[1], SDL_GetError());
         return 1;
     }
-    struct Image
-    {
-        const char* name;
-        Canvas picture;
-    };
-    const Image images[] = {
-        {"dialog", dialogPanel("Preset loaded")},
-        {"dialog_2", dialogPanel("Preset saved")},
-        {"f_play", padBackground()},
-        {"f_presets", presetBackground()},
-        {"f_smp", browserBackground()},
-        {"teclas", keyboardPanel()},
-        {"boton_p", padImage(false, true)},
-        {"boton_p_2", padImage(true, true)},
-        {"boton_s", padImage(false, false)},
-        {"boton_s_2", padImage(true, false)},
-        {"caja_s", tabHighlight(kKitsHighlight, kKitsTabBox, "Kits")},
-        {"caja_l", tabHighlight(kLoopsHighlight, kLoopsTabBox, "Loops")},
-        {"rata", pointer()},
-        {"caja_s_2", hoverBar()},
-        {"sample_sel", slotCursor()},
-        {"asignado", slotMarker()},
-        {"caja_p", hoverBar()},
-    };
-    closeFonts();
     int status = 0;
-    for (const Image& image : images)
+    for (int id = 0; id < kImageCount; ++id)
     {
-        const std::string path = std::string(argv[2]) + "/" + image.name + ".bmp";
-        if (!saveCanvas(image.picture, path))
+        const std::string path = std::string(argv[2]) + "/" + kImageFiles[id].file;
+        if (!saveCanvas(picture(static_cast<ImageId>(id)), path))
         {
             fprintf(stderr, "mkart: cannot write %s: %s\n", path.c_str(), strerror(errno));
             status = 1;
         }
     }
+    closeFonts();
     return status;
 }

@@ -2,6 +2,7 @@
 // kernel under qemu the program is played over MIDI alone, with no pointer to tap Load.
 #include "app/loop.h"
 #include "app/shell.h"
+#include "preset/keyboard.h"
 #include "preset/presetscreen.h"
 #include "tests/kernel/kernel.h"
 

@@ -6,6 +6,7 @@
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
+#include "preset/keyboard.h"
 #include "preset/presetscreen.h"
 #include "sound/decode.h"
 #include "sound/slots.h"
