@@ -27,9 +27,10 @@ double nowSeconds();
 void report(const std::string& name, double value, const char* unit);
 
 // Starts the program inside this process in a fresh copy of the stage, which becomes
-// the working folder, with the given drivers; "disk" audio is written into the copy
-// as fast as it is mixed. Returns the copy.
-std::string enterStage(const char* videoDriver, const char* audioDriver = "dummy");
+// the working folder, with the given drivers; "disk" audio is written into the copy. Returns the
+// copy. `diskDelayMs` paces the disk driver: the default mixes as fast as it can.
+std::string enterStage(const char* videoDriver, const char* audioDriver = "dummy",
+                       int diskDelayMs = 1);
 
 // Shuts the program down, returns to the benchmark's own folder and removes the copy.
 void leaveStage(const std::string& stage);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
 namespace
@@ -11,7 +12,7 @@ namespace
 std::string home; // the folder the benchmark was started in
 }
 
-std::string enterStage(const char* videoDriver, const char* audioDriver)
+std::string enterStage(const char* videoDriver, const char* audioDriver, int diskDelayMs)
 {
     char cwd[4096];
     home = getcwd(cwd, sizeof cwd) ? cwd : ".";
@@ -23,7 +24,7 @@ std::string enterStage(const char* videoDriver, const char* audioDriver)
     if (strcmp(audioDriver, "disk") == 0)
     {
         setenv("SDL_DISKAUDIOFILE", (stage + "/audio.raw").c_str(), 1);
-        setenv("SDL_DISKAUDIODELAY", "1", 1);
+        setenv("SDL_DISKAUDIODELAY", std::to_string(diskDelayMs).c_str(), 1);
     }
     startUp();
     return stage;

@@ -30,6 +30,17 @@ void sendButton(bool down)
     XFlush(connection);
 }
 
+void sendKey(unsigned long keysym, bool down)
+{
+    XEvent event = {};
+    event.xkey.type = down ? KeyPress : KeyRelease;
+    event.xkey.window = window;
+    event.xkey.keycode = XKeysymToKeycode(connection, keysym);
+    event.xkey.same_screen = True;
+    XSendEvent(connection, window, True, KeyPressMask | KeyReleaseMask, &event);
+    XFlush(connection);
+}
+
 void closePresser()
 {
     XCloseDisplay(connection);

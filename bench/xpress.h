@@ -12,4 +12,7 @@ bool openPresser(const std::string& display);
 // Button 1 goes down or up on this process's window.
 void sendButton(bool down);
 
+// The key with this X keysym (XK_z, say) goes down or up on this process's window.
+void sendKey(unsigned long keysym, bool down);
+
 void closePresser();

@@ -233,6 +233,55 @@ TEST_F(ShellTest, APadPlaysItsSlotAloneFlashesFor41FramesAMissDarkensAllAndLoopP
     EXPECT_TRUE(shows(boton_p, bp3));
 }
 
+// Keys hit the pads from every screen, the handheld's face buttons those of the pad
+// screen shown; hits from them light their pad and leave the others lit, so chords
+// show, where a pointer press darkens the pads it misses.
+TEST_F(ShellTest, KeysAndFaceButtonsHitThePadsFromEveryScreenAndChordsShow)
+{
+    for (int slot : {0, 1, 2, 3, 4, 5})
+        assignSound(slot);
+    keyDown(SDLK_1);
+    keyDown(SDLK_z);
+    keyDown(SDLK_x);
+    feed(keyEvent(SDL_KEYUP, SDLK_x)); // a release plays nothing
+    waitUntilHeard();
+    EXPECT_EQ(std::vector<int>({pulsados[0], pulsados[1], pulsados[2], Mix_Playing(-1)}),
+              std::vector<int>({1, 1, 0, 2}))
+        << "both played, on their channels, on the browser";
+    EXPECT_TRUE(feed(keyEvent(SDL_KEYDOWN, SDLK_c, KMOD_LCTRL))) << "Ctrl+C quits";
+    EXPECT_EQ(pulsados[2], 0) << "and hits nothing";
+    keyDown(SDLK_s);
+    EXPECT_EQ(std::pair(int(pulsados2[1]), int(canal_control)), std::pair(1, 1));
+
+    // Joystick buttons through SDL's own event queue.
+    const auto button = [](Uint8 which)
+    {
+        SDL_Event event = {};
+        event.type = SDL_JOYBUTTONDOWN;
+        event.jbutton.button = which;
+        SDL_PushEvent(&event);
+        for (SDL_Event taken; SDL_PollEvent(&taken);)
+            feed(taken);
+    };
+    button(kJoyPadButtons[1]); // on the browser: one-shot S2
+    button(kJoyPadButtons[3]); // S4
+    waitUntilHeard();
+    EXPECT_TRUE(pulsados[3] && Mix_Playing(3) && !pulsados2[3]);
+    button(5); // forward to the sample pads
+    button(5); // and on to the loop pads
+    EXPECT_EQ(modo, kLoopPads);
+    button(kJoyPadButtons[0]); // loop L1 queued behind L2
+    button(kJoyPadButtons[1]); // L2 off: L1 starts at once
+    EXPECT_EQ(std::tuple(int(pulsados2[0]), int(pulsados2[1]), int(canal_control)),
+              std::tuple(1, 0, 0));
+
+    keyDown(SDLK_2);
+    keyDown(SDLK_v);
+    pressIn(kPadBoxes[0]);
+    EXPECT_EQ(std::pair(int(pulsados[0]), int(pulsados[3])), std::pair(1, 0))
+        << "a pointer press darkens the pads it misses";
+}
+
 TEST(Artwork, ImagesAtTheirSizesKeyedOnBlackAndPressAreasOutlinedOnTheirPixels)
 {
     // Per image: the box whose size it has, and for keyed images a pixel that must

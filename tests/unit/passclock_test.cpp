@@ -1,0 +1,41 @@
+// The pass clock's line: the moments of passes that wobble become a steady line from
+// frames to time, which follows the device's own rate and starts afresh after a stall.
+#include "sound/mixer.h"
+#include "sound/passclock.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+TEST(PassClock, WobblingPassesGiveASteadyLineAtTheDevicesRateAndAStallStartsItAfresh)
+{
+    // A device a little faster than its nominal rate, woken up to 0.5 ms off its beat.
+    constexpr double kPeriodUs = 11100;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> wobble(-500, 500);
+    PassLine line{};
+    EXPECT_EQ(lineFrameAt(line, 123456), 0) << "no line: the next pass";
+    int64_t frame = 0;
+    const auto pass = [&](double at)
+    {
+        line = advanceLine(line, frame, kMixerBuffer, int64_t(at));
+        frame += kMixerBuffer;
+    };
+    const double start = 1e6;
+    for (int k = 0; k < 2000; ++k)
+        pass(start + k * kPeriodUs + wobble(random));
+    const double now = start + 2000 * kPeriodUs;
+    EXPECT_NEAR(line.period, kPeriodUs, 15);
+    // The line puts the next pass's first frame on its beat, to a quarter millisecond,
+    // and counts frames at the device's rate from there.
+    const double perFrame = kPeriodUs / kMixerBuffer;
+    EXPECT_NEAR(double(lineFrameAt(line, int64_t(now))), double(frame), 250 / perFrame);
+    EXPECT_NEAR(
+        double(lineFrameAt(line, int64_t(now + 100 * perFrame)) - lineFrameAt(line, int64_t(now))),
+        100, 1);
+
+    pass(now + 10 * kPeriodUs); // a stall of ten passes
+    EXPECT_EQ(line.period, 0);
+    EXPECT_EQ(lineFrameAt(line, int64_t(now + 11 * kPeriodUs)), frame);
+    pass(now + 11 * kPeriodUs);
+    EXPECT_DOUBLE_EQ(line.period, kPeriodUs);
+}
