@@ -84,8 +84,11 @@ SDL_Surface* renderedText(const char* text, Rgb colour)
     const SDL_Color sdlColour = {colour.r, colour.g, colour.b, 0};
     SDL_Surface* image = isUtf8(text) ? TTF_RenderUTF8_Blended(fuente, text, sdlColour)
                                       : TTF_RenderText_Blended(fuente, text, sdlColour);
-    if (image)
-        renderedTexts.push_back({text, colour, image, true});
+    if (!image)
+        return nullptr;
+    // Run-length encoded, the clear pixels around the glyphs are skipped whole.
+    SDL_SetAlpha(image, SDL_SRCALPHA | SDL_RLEACCEL, SDL_ALPHA_OPAQUE);
+    renderedTexts.push_back({text, colour, image, true});
     return image;
 }
 

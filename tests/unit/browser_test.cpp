@@ -32,6 +32,8 @@ void drawExpected(SDL_Surface* onto, const std::string& text, bool utf8, int x, 
     const SDL_Color white = {255, 255, 255, 0};
     SDL_Surface* rendered = utf8 ? TTF_RenderUTF8_Blended(fuente, text.c_str(), white)
                                  : TTF_RenderText_Blended(fuente, text.c_str(), white);
+    // Run-length encoded, as the program keeps its texts: that blit rounds otherwise.
+    SDL_SetAlpha(rendered, SDL_SRCALPHA | SDL_RLEACCEL, SDL_ALPHA_OPAQUE);
     SDL_Rect part = {Sint16(from), 0, Uint16(width), Uint16(rendered->h)};
     SDL_Rect at = {Sint16(x), Sint16(y), 0, 0};
     SDL_BlitSurface(rendered, &part, onto, &at);
