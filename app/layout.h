@@ -194,6 +194,26 @@ constexpr Point padNamePoint(int pad)
     return {kPadBoxes[pad].x0 + kPadNameIndent, kPadBoxes[pad].y1 + 1};
 }
 
+// How each pad is played: the key that hits it, by its letter (SDL's symbol of a letter
+// key is its small letter), and its MIDI note, counted from the first pad's. Screen 2's
+// one-shot pads S1-S4 and screen 3's loop pads L1-L4. The key handling, the MIDI input
+// and the keys and notes drawn on the pads all read these.
+constexpr char kOneShotKeys[kPadCount] = {'z', 'x', 'c', 'v'};
+constexpr char kLoopKeys[kPadCount] = {'a', 's', 'd', 'f'};
+constexpr int kFirstOneShotNote = 36; // notes 36-39 play one-shot slots S1-S4
+constexpr int kFirstLoopNote = 40;    // notes 40-43 switch loops L1-L4
+
+// Marks on a pad, in the pixels of its image. The background holds, under every pad,
+// the pad's key and note for each screen and the sign of a loop waiting for its
+// boundary. The pad images leave a window over the legend of their own screen; the
+// sign, which covers a loop pad's state label, is shown over the pads that wait.
+constexpr Box kOneShotLegend{5, 5, 44, 17};
+constexpr Box kLoopLegend{95, 5, 134, 17};
+constexpr Box kWaitingSign{38, 79, 101, 93};
+// The control loop's pad shows how far its pass has come: this bar fills from one
+// boundary to the next.
+constexpr Box kBeatBar{12, 94, 127, 96};
+
 // The progress box drawn over any screen while long work keeps frames from coming:
 // the file on one line, a bar of how much of it is read under it.
 constexpr Box kProgressBox{30, 92, 289, 147};

@@ -95,10 +95,12 @@ void keyAction(SDLKey sym)
         switchScreen(sym - SDLK_0);
 }
 
-int keyPad(SDLKey sym, const SDLKey (&keys)[kPadCount])
+int keyPad(SDLKey sym, const char (&keys)[kPadCount])
 {
-    const SDLKey* key = std::find(std::begin(keys), std::end(keys), sym);
-    return key == std::end(keys) ? -1 : static_cast<int>(key - std::begin(keys));
+    for (int pad = 0; pad < kPadCount; ++pad)
+        if (static_cast<int>(sym) == keys[pad])
+            return pad;
+    return -1;
 }
 
 int buttonPad(Uint8 button)

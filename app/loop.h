@@ -19,15 +19,14 @@ extern int32_t modo;        // the screen that is showing, 0-3
 extern int32_t mx, my;      // last pointer position; every press acts here
 extern int64_t event_stamp; // when the event being handled was taken from the queue
 
-// Keys that hit the pads from any screen: z x c v the one-shots S1-S4, a s d f the
-// loops L1-L4. Handheld face buttons A B X Y hit the pads of the pad screen shown:
-// the loops on the loop pads, the one-shots everywhere else.
-constexpr SDLKey kOneShotKeys[kPadCount] = {SDLK_z, SDLK_x, SDLK_c, SDLK_v};
-constexpr SDLKey kLoopKeys[kPadCount] = {SDLK_a, SDLK_s, SDLK_d, SDLK_f};
+// Keys that hit the pads from any screen, the layout's kOneShotKeys and kLoopKeys:
+// z x c v the one-shots S1-S4, a s d f the loops L1-L4. Handheld face buttons A B X Y
+// hit the pads of the pad screen shown: the loops on the loop pads, the one-shots
+// everywhere else.
 constexpr Uint8 kJoyPadButtons[kPadCount] = {12, 13, 14, 15};
 
 // The pad (0-3) a key or joystick button hits, or -1.
-int keyPad(SDLKey sym, const SDLKey (&keys)[kPadCount]);
+int keyPad(SDLKey sym, const char (&keys)[kPadCount]);
 int buttonPad(Uint8 button);
 
 // Handles one event; sets *quit on a quit request and leaves it alone otherwise.

@@ -1,19 +1,17 @@
 // MIDI input: an ALSA sequencer client "padbox" with one input port, connected to every
 // MIDI source there is and to each one that appears later. A thread of its own blocks
 // on the sequencer and turns each note-on of the note map into a hit the moment it
-// arrives: its sound at once, its light through the main thread's event queue.
+// arrives: its sound at once, its light through the main thread's event queue. The note
+// map is the layout's, on any channel, as common 8-pad controllers send by default.
 #pragma once
 
+#include "app/layout.h"
 #include "sound/hits.h"
 
 #include <SDL/SDL_thread.h>
 #include <alsa/asoundlib.h>
 
 #include <optional>
-
-// The note map, on any channel, as common 8-pad controllers send by default.
-constexpr int kFirstOneShotNote = 36; // notes 36-39 play one-shot slots S1-S4
-constexpr int kFirstLoopNote = 40;    // notes 40-43 switch loops L1-L4
 
 // The open client, or null while the program runs without MIDI; its input port.
 extern snd_seq_t* midiClient;

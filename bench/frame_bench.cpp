@@ -8,6 +8,7 @@
 #include "bench/xpress.h"
 #include "preset/keyboard.h"
 #include "preset/presetscreen.h"
+#include "sound/loops.h"
 #include "sound/pads.h"
 #include "sound/slots.h"
 #include "tests/support/stage.h"
@@ -27,6 +28,10 @@
 namespace
 {
 const char* const kScreenNames[] = {"preset screen", "sample browser", "sample pads", "loop pads"};
+// The callgrind run draws each screen as the demo preset leaves it, and then the loop
+// pads with their marks: loop 1 playing with its beat bar, loop 4 waiting for it.
+constexpr int32_t kLoopsWaiting = kLoopPads + 1;
+const char* const kLoopsWaitingName = "loop pads, a loop playing and one waiting";
 const char* const kScreenKeys[] = {"0", "1", "2", "3"};
 const char kWorkerVariable[] = "PADBOX_BENCH_FRAMES_OF"; // set in the callgrind run
 constexpr int kCallgrindFrames = 50;
@@ -67,11 +72,16 @@ int32_t framesCounted()
     return kLitFrames - t_pulsados[3];
 }
 
-// The callgrind run: only the frames of one screen, drawn on the dummy driver.
-void drawFramesForCallgrind(int32_t screenMode)
+// The callgrind run: only the frames of one scenario, drawn on the dummy driver.
+void drawFramesForCallgrind(int32_t scenario)
 {
     const std::string stage = enterDemo("dummy");
-    switchScreen(screenMode);
+    switchScreen(std::min(scenario, int32_t{kLoopPads}));
+    if (scenario == kLoopsWaiting)
+    {
+        toggleLoop(0);
+        toggleLoop(3); // waits for loop 1's boundary, seconds after the run
+    }
     startCountingFrames();
     for (int i = 0; i < kCallgrindFrames; ++i)
         frame();
@@ -79,10 +89,10 @@ void drawFramesForCallgrind(int32_t screenMode)
 }
 
 // Instructions in frame() per frame, from a callgrind run of this program.
-double instructionsPerFrame(int32_t screenMode)
+double instructionsPerFrame(int32_t scenario)
 {
     const std::string dir = makeTempDir(), out = dir + "/callgrind.out";
-    const std::string line = std::string(kWorkerVariable) + "=" + std::to_string(screenMode) +
+    const std::string line = std::string(kWorkerVariable) + "=" + std::to_string(scenario) +
                              " valgrind --tool=callgrind --collect-atstart=no" +
                              " --toggle-collect='frame()' --callgrind-out-file=" + out + " /proc/" +
                              std::to_string(getpid()) + "/exe frames >/dev/null 2>&1";
@@ -271,17 +281,18 @@ void inProcessUnderX(const XServer& server)
 
 void frameBench()
 {
-    if (const char* screenMode = getenv(kWorkerVariable))
+    if (const char* scenario = getenv(kWorkerVariable))
     {
-        drawFramesForCallgrind(atoi(screenMode));
+        drawFramesForCallgrind(atoi(scenario));
         return;
     }
     if (benchShort)
-        for (int32_t s = kPresetScreen; s <= kLoopPads; ++s)
+        for (int32_t s = kPresetScreen; s <= kLoopsWaiting; ++s)
             drawFramesForCallgrind(s); // the callgrind run's frames, without valgrind
     else if (system("valgrind --version >/dev/null 2>&1") == 0)
-        for (int32_t s = kPresetScreen; s <= kLoopPads; ++s)
-            report(std::string("instructions per frame, ") + kScreenNames[s],
+        for (int32_t s = kPresetScreen; s <= kLoopsWaiting; ++s)
+            report(std::string("instructions per frame, ") +
+                       (s == kLoopsWaiting ? kLoopsWaitingName : kScreenNames[s]),
                    instructionsPerFrame(s), "");
     XServer server = startXvfb();
     inProcessUnderX(server);

@@ -18,7 +18,16 @@ const SDL_Rect& padRect(int pad)
     return *drawnAt[pad];
 }
 
+// Shows, over the pad, a part of the background that its image covers.
+void showUnderPad(int pad, Box part)
+{
+    const SDL_Rect& at = padRect(pad);
+    SDL_Rect from = rectOf(moved(part, at.x, at.y)), to = from;
+    SDL_UpperBlit(f_play, &from, screen, &to);
+}
+
 // Background, the four pads each lit or dark, and the names of the assigned slots.
+// Each pad's image lets the key and note of its screen show through from the background.
 void drawPads(SDL_Surface* dark, SDL_Surface* lit, const uint8_t* litFlags, int firstSlot)
 {
     drawImage(f_play, p_rect);
@@ -31,6 +40,35 @@ void drawPads(SDL_Surface* dark, SDL_Surface* lit, const uint8_t* litFlags, int 
             continue;
         drawText(screen, nombres[slot], padNamePoint(k), kWhite);
     }
+}
+
+// A colour part of the way from one colour to another.
+Rgb blend(Rgb from, Rgb to, int64_t part, int64_t whole)
+{
+    const auto channel = [&](uint8_t a, uint8_t b)
+    { return static_cast<uint8_t>(a + (b - a) * part / whole); };
+    return {channel(from.r, to.r), channel(from.g, to.g), channel(from.b, to.b)};
+}
+
+// The control loop's pad: a bar filled as far as its pass has come. The column at the
+// bar's end takes the share of it that is filled, so the bar moves every frame even
+// when a pass is longer than the bar has columns.
+void drawBeatBar()
+{
+    const int32_t control = canal_control;
+    int64_t frame = 0, length = 0;
+    if (control == kNoControlLoop || !beatPosition(&frame, &length))
+        return;
+    const SDL_Rect& at = padRect(control);
+    const Box bar = moved(kBeatBar, at.x, at.y);
+    const int64_t reach = frame * width(bar); // in columns times length
+    const int full = static_cast<int>(reach / length);
+    fillBox(screen, bar, kWell);
+    if (full > 0)
+        fillBox(screen, {bar.x0, bar.y0, bar.x0 + full - 1, bar.y1}, kText);
+    if (full < width(bar))
+        fillBox(screen, {bar.x0 + full, bar.y0, bar.x0 + full, bar.y1},
+                blend(kWell, kText, reach % length, length));
 }
 } // namespace
 
@@ -53,6 +91,10 @@ void drawLoopPads()
     for (int k = 0; k < kPadCount; ++k)
         running[k] = sonando[k]; // the callback may change it meanwhile; the next frame shows that
     drawPads(boton_p, boton_p_2, running, kFirstLoopSlot);
+    for (int k = 0; k < kPadCount; ++k)
+        if (!running[k] && pulsados2[k])
+            showUnderPad(k, kWaitingSign); // switched on, waiting for the boundary
+    drawBeatBar();
 }
 
 void showHit(const Hit& hit)

@@ -10,6 +10,7 @@
 
 #include <SDL/SDL.h>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -162,12 +163,32 @@ Canvas browserBackground()
     return c;
 }
 
+// A pad's key and MIDI note on a dark chip: the key bright, the note dim.
+void drawLegend(Canvas& c, Box chip, char key, int note)
+{
+    fillBox(c, chip, kWell);
+    const char letter[2] = {static_cast<char>(toupper(key)), '\0'};
+    const std::string rest = " \u00b7 " + std::to_string(note); // a middle dot
+    const int letterW = labelWidth(letter, kTinySize, true);
+    const int x = midX(chip) - (letterW + labelWidth(rest.c_str(), kTinySize, false)) / 2;
+    drawLabel(c, letter, kTinySize, true, x, midY(chip), kText);
+    drawLabel(c, rest.c_str(), kTinySize, false, x + letterW, midY(chip), kTextDim);
+}
+
 Canvas padBackground()
 {
     Canvas c = makeCanvas(kScreenWidth, kScreenHeight, kBack);
-    for (Box pad : kPadBoxes)
+    for (int k = 0; k < kPadCount; ++k)
     {
+        const Box pad = kPadBoxes[k];
         frameRound(c, pad, 1.0f, 1.0f, kLine);
+        // Under the pad's image, which shows one legend through a window.
+        drawLegend(c, moved(kOneShotLegend, pad.x0, pad.y0), kOneShotKeys[k],
+                   kFirstOneShotNote + k);
+        drawLegend(c, moved(kLoopLegend, pad.x0, pad.y0), kLoopKeys[k], kFirstLoopNote + k);
+        const Box sign = moved(kWaitingSign, pad.x0, pad.y0);
+        fillBox(c, sign, kAmber);
+        drawLabelCentred(c, "WAITING", kTinySize, true, midX(sign), midY(sign), kInk);
     }
     const Rgb* const lit[4] = {nullptr, nullptr, &kAmber, &kCyan};
     drawScreenKeys(c, 155, 94, lit, true);
@@ -269,8 +290,10 @@ Canvas padImage(bool lit, bool loop)
         ringCircle(c, cx, cy, 22.0f, 3.0f, mark);
         fillCircle(c, cx, cy, 10.0f, mark);
     }
+    // A window onto the key and note that the background draws under the pad.
+    fillBox(c, loop ? kLoopLegend : kOneShotLegend, kTransparent);
     const char* state = loop ? (lit ? "PLAYING" : "LOOP OFF") : (lit ? "HIT" : "TAP");
-    drawLabelCentred(c, state, kTinySize, true, kPadW / 2, kPadH - 14,
+    drawLabelCentred(c, state, kTinySize, true, midX(kWaitingSign), midY(kWaitingSign),
                      lit ? kInk : mix(kTextDim, kButtonBottom, 0.2f));
     return c;
 }

@@ -1,6 +1,8 @@
 // What the mixer plays, pass by pass as its audio thread mixed it with the program's
 // callbacks: the one-shot pads and the loop synchroniser, previews on the sample
-// browser and the release of their sounds, and a preset load that stops them all.
+// browser and the release of their sounds, and a preset load that stops them all; and
+// the beat bar of the loop pads against the passes as they were mixed.
+#include "app/display.h"
 #include "app/loop.h"
 #include "browser/browser.h"
 #include "browser/catalogue.h"
@@ -39,6 +41,25 @@ class HeardTest : public ProgramTest
         pressIn(listRow(0));
     }
 };
+
+// The beat bar over the pad as the screen shows it: its filled columns, or -1 when the
+// pad shows no bar. Filled columns come first, then at most one in between, then the
+// track.
+int beatBarColumns(int pad)
+{
+    const Box bar = moved(kBeatBar, kPadBoxes[pad].x0, kPadBoxes[pad].y0);
+    const Uint32 fill = shownAs(screen, kText), track = shownAs(screen, kWell);
+    int filled = 0, tracked = 0;
+    for (int x = bar.x0; x <= bar.x1; ++x)
+    {
+        const Uint32 c = pixelAt(screen, x, midY(bar));
+        if (c == fill && tracked > 0)
+            return -1;
+        filled += c == fill;
+        tracked += c == track;
+    }
+    return filled + tracked >= width(bar) - 1 ? filled : -1;
+}
 } // namespace
 
 // Every hit is heard on the frame the pass clock gives for its moment plus the delay,
@@ -204,4 +225,78 @@ TEST_F(HeardTest, PreviewsAreHeardWholeOneAtATimeTheirSoundsFreedOnlyOnceDoneAnd
     const std::vector<int16_t> left = leftChannel(tappedStream());
     EXPECT_NEAR(std::count_if(left.begin(), left.end(), [](int16_t v) { return v > 4096; }),
                 2 * kTestRate, 2);
+}
+
+// The bar fills from each boundary of the loop that sets the beat to the next, as far
+// as the mixer has mixed: looked at just after boundaries, in the middle of passes,
+// just before a boundary, at a hand-over to a longer loop, which carries on from where
+// it is to the end of its own sound, and with no loop playing.
+TEST_F(HeardTest, TheBeatBarShowsHowFarThePassHasComeToWithinADisplayFrame)
+{
+    const int lengths[] = {20000, 29000}; // loops 1 and 2, about a second and more
+    for (int loop : {0, 1})
+    {
+        const std::string path = "loops/marked" + std::to_string(loop) + ".wav";
+        writeMarkedSound(path, kFirstLoopSlot + loop, lengths[loop]);
+        assignSlot(kFirstLoopSlot + loop, path.c_str(), "marked");
+    }
+    keyDown(SDLK_3);
+    struct Look
+    {
+        int64_t at;
+        int control; // the loop that sets the beat, or -1
+        int columns[kPadCount];
+    };
+    std::vector<Look> looks;
+    const auto look = [&](
+                          int64_t when, int control, void (*action)() = [] {})
+    {
+        Look seen{0, control, {}};
+        seen.at = atFrame(when,
+                          [&]
+                          {
+                              action();
+                              frame();
+                              for (int k = 0; k < kPadCount; ++k)
+                                  seen.columns[k] = beatBarColumns(k);
+                          });
+        looks.push_back(seen);
+    };
+    const int64_t on = atFrame(1000, [] { toggleLoop(0); });
+    const int first = lengths[0];
+    look(on + 300, 0);
+    look(on + first + 1, 0);
+    look(on + first + 9000, 0);
+    look(on + 2 * first - 600, 0);
+    atFrame(on + 2 * first + 5000, [] { toggleLoop(1); }); // starts at the next boundary
+    look(on + 3 * first + 1, 0);
+    look(on + 3 * first + 6000, 1, [] { toggleLoop(0); });
+    look(on + 3 * first + 25000, 1);
+    look(on + 3 * first + lengths[1] + 1, 1);
+    look(on + 3 * first + lengths[1] + 14000, 1);
+    look(on + 3 * first + lengths[1] + 16000, -1, [] { toggleLoop(1); });
+    stopProgram();
+
+    // Each pass of a loop begins with its sound's silent head.
+    const std::vector<int16_t> left = leftChannel(tappedStream());
+    std::vector<int64_t> passStarts[2];
+    for (int loop : {0, 1})
+        for (const auto& span : soundSpans(left, kFirstLoopSlot + loop))
+            passStarts[loop].push_back(span.first - kMarkFrames);
+    const double displayFrame = kTestRate / 60.0, columns = width(kBeatBar);
+    for (const Look& seen : looks)
+    {
+        SCOPED_TRACE(seen.at - on);
+        for (int k = 0; k < kPadCount; ++k)
+            EXPECT_TRUE(k == seen.control || seen.columns[k] == -1) << "a bar over pad " << k;
+        if (seen.control < 0)
+            continue;
+        const std::vector<int64_t>& starts = passStarts[seen.control];
+        const auto after = std::upper_bound(starts.begin(), starts.end(), seen.at);
+        ASSERT_NE(after, starts.begin());
+        const double mixed = double(seen.at - after[-1]), length = lengths[seen.control];
+        const int filled = seen.columns[seen.control];
+        EXPECT_GE(mixed, filled * length / columns - displayFrame) << filled;
+        EXPECT_LT(mixed, (filled + 1) * length / columns + displayFrame) << filled;
+    }
 }

@@ -427,9 +427,24 @@ TEST_F(ShellSession, ATourOfEveryScreenOnTheDemoContent)
     xdo(server, "key 2");
     take("sample-pads");
     xdo(server, "key 3");
+    // Pad 0 plays and sets the beat, pad 3 waits for the end of its pass, 4.6 s away;
+    // the beat bar is about half full.
     clicks({kPadBoxes[0], kPadBoxes[3]});
-    settle(4800); // one pass of the demo loops, so queued loops have started
+    settle(2000);
     take("loop-pads");
+    // Where a loop pad says its state, playing (pad 0), off (pad 1) and waiting (pad 3)
+    // look apart.
+    const auto unlikeStates = [&](int a, int b)
+    {
+        int n = 0;
+        for (int y = kWaitingSign.y0; y <= kWaitingSign.y1; ++y)
+            for (int x = kWaitingSign.x0; x <= kWaitingSign.x1; ++x)
+                n += pixelAt(taken.back(), kPadBoxes[a].x0 + x, kPadBoxes[a].y0 + y) !=
+                     pixelAt(taken.back(), kPadBoxes[b].x0 + x, kPadBoxes[b].y0 + y);
+        return n;
+    };
+    for (const auto& [a, b] : {std::pair(0, 1), {1, 3}, {0, 3}})
+        EXPECT_GT(unlikeStates(a, b), width(kWaitingSign) * height(kWaitingSign) / 4) << a << b;
     EXPECT_EQ(typeAndWait("Escape"), 0);
     for (size_t i = 1; i < taken.size(); ++i)
         EXPECT_GT(differingPixels(taken[i - 1], taken[i], kScreenBox), 500) << "screenshot " << i;

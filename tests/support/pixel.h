@@ -23,6 +23,15 @@ inline Uint32 pixelAt(SDL_Surface* surface, int x, int y)
     return Uint32(r) << 16 | Uint32(g) << 8 | b;
 }
 
+// The colour as a surface of that format shows it, as 0xRRGGBB.
+inline Uint32 shownAs(SDL_Surface* surface, Rgb colour)
+{
+    Uint8 r, g, b;
+    SDL_GetRGB(SDL_MapRGB(surface->format, colour.r, colour.g, colour.b), surface->format, &r, &g,
+               &b);
+    return Uint32(r) << 16 | Uint32(g) << 8 | b;
+}
+
 // Pixels of the two surfaces that differ within the box.
 inline int differingPixels(SDL_Surface* a, SDL_Surface* b, Box box)
 {

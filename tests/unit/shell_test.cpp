@@ -1,7 +1,7 @@
 // The shell inside the test process: start-up state, event routing, screen switching,
 // the last frame and keyed images, what shut-down leaves; frame pacing and the window
-// scale; the pad screens; the generated artwork's sizes, transparency and outlined
-// press areas.
+// scale; the pad screens, the keys they show and the states of the loop pads; the
+// generated artwork's sizes, transparency and outlined press areas.
 #include "app/assets.h"
 #include "app/display.h"
 #include "app/loop.h"
@@ -79,6 +79,30 @@ Image load(const std::string& name)
 bool keyedOut(Uint32 c)
 {
     return (c & 0xf8fcf8) == 0;
+}
+
+// Pixels of `part`, a box in a pad's own pixels, where the screen over pad `pad`
+// differs from `image` drawn with its top-left corner at `origin`.
+int unlike(int pad, Box part, SDL_Surface* image, Point origin = {0, 0})
+{
+    const Box b = kPadBoxes[pad];
+    int n = 0;
+    for (int y = part.y0; y <= part.y1; ++y)
+        for (int x = part.x0; x <= part.x1; ++x)
+            n += pixelAt(screen, b.x0 + x, b.y0 + y) != pixelAt(image, origin.x + x, origin.y + y);
+    return n;
+}
+
+// The same against the background's pixels under the pad.
+int unlikeBackground(int pad, Box part)
+{
+    return unlike(pad, part, f_play, {kPadBoxes[pad].x0, kPadBoxes[pad].y0});
+}
+
+// Pixels of `part` that differ between the screen over two pads.
+int unlikePads(int a, int b, Box part)
+{
+    return unlike(a, part, screen, {kPadBoxes[b].x0, kPadBoxes[b].y0});
 }
 } // namespace
 
@@ -280,6 +304,60 @@ TEST_F(ShellTest, KeysAndFaceButtonsHitThePadsFromEveryScreenAndChordsShow)
     pressIn(kPadBoxes[0]);
     EXPECT_EQ(std::pair(int(pulsados[0]), int(pulsados[3])), std::pair(1, 0))
         << "a pointer press darkens the pads it misses";
+}
+
+TEST_F(ShellTest, PadsShowTheirKeysAndALoopPlayingWaitingOrOffEachItsOwnWay)
+{
+    // Each screen shows its own key and note on every pad, from the background, and
+    // the other screen's stay hidden.
+    for (const auto& [key, shown, hidden] : {std::tuple(SDLK_2, kOneShotLegend, kLoopLegend),
+                                             std::tuple(SDLK_3, kLoopLegend, kOneShotLegend)})
+    {
+        keyDown(key);
+        frame();
+        SCOPED_TRACE(modo);
+        SDL_Surface* pad = modo == kSamplePads ? boton_s : boton_p;
+        for (int k = 0; k < kPadCount; ++k)
+        {
+            EXPECT_EQ(unlikeBackground(k, shown), 0) << k;
+            EXPECT_GT(unlike(k, shown, pad), width(shown)) << k;
+            EXPECT_EQ(unlike(k, hidden, pad), 0) << k;
+            for (int other = 0; other < k; ++other)
+                EXPECT_GT(unlikePads(k, other, shown), 20) << k << " " << other;
+        }
+    }
+
+    // Loop 1 plays and sets the beat, loop 2 waits for its boundary, loop 3 is off.
+    // The audio lock keeps the boundary away while the test looks.
+    for (int slot : {4, 5, 6})
+        assignSound(slot);
+    SDL_LockAudio();
+    pressIn(kPadBoxes[0]);
+    pressIn(kPadBoxes[1]);
+    frame();
+    EXPECT_EQ(unlike(0, kWaitingSign, boton_p_2), 0) << "playing";
+    EXPECT_EQ(unlikeBackground(1, kWaitingSign), 0) << "waiting: the sign";
+    EXPECT_EQ(unlike(2, kWaitingSign, boton_p), 0) << "off";
+    for (const auto& [a, b] : {std::pair(0, 1), {1, 2}, {0, 2}})
+        EXPECT_GT(unlikePads(a, b, kWaitingSign), width(kWaitingSign) * height(kWaitingSign) / 4)
+            << a << " " << b;
+    EXPECT_EQ(unlikePads(1, 2, {0, 20, width(kPadBoxes[0]) - 1, 70}), 0)
+        << "waiting and off, both dark around the sign";
+
+    // The beat bar shows on the pad that sets the beat alone, empty at its boundary.
+    const Box bar = moved(kBeatBar, kPadBoxes[0].x0, kPadBoxes[0].y0);
+    int track = 0;
+    for (int y = bar.y0; y <= bar.y1; ++y)
+        for (int x = bar.x0; x <= bar.x1; ++x)
+            track += pixelAt(screen, x, y) == shownAs(screen, kWell);
+    EXPECT_EQ(track, width(bar) * height(bar));
+    for (int k = 1; k < kPadCount; ++k)
+        EXPECT_EQ(unlike(k, kBeatBar, boton_p), 0) << k;
+
+    pressIn(kPadBoxes[1]); // switched off while it waits
+    frame();
+    EXPECT_EQ(unlike(1, kWaitingSign, boton_p), 0);
+    SDL_UnlockAudio();
 }
 
 TEST(Artwork, ImagesAtTheirSizesKeyedOnBlackAndPressAreasOutlinedOnTheirPixels)
