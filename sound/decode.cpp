@@ -49,17 +49,19 @@ uint32_t le32(const uint8_t* p)
     return static_cast<uint32_t>(le16(p)) | static_cast<uint32_t>(le16(p + 2)) << 16;
 }
 
-bool readAt(SDL_RWops* stream, long offset, void* into, int bytes)
+// Files are read with 64-bit offsets: an SDL stream's are 32-bit, and a WAV within
+// the ten minutes may pass 2 GiB.
+bool readAt(FILE* file, int64_t offset, void* into, size_t bytes)
 {
-    return SDL_RWseek(stream, static_cast<int>(offset), RW_SEEK_SET) == offset &&
-           SDL_RWread(stream, into, 1, bytes) == bytes;
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 &&
+           fread(into, 1, bytes, file) == bytes;
 }
 
-long streamLength(SDL_RWops* stream)
+int64_t fileLength(FILE* file)
 {
-    const int here = SDL_RWtell(stream);
-    const int end = SDL_RWseek(stream, 0, RW_SEEK_END);
-    SDL_RWseek(stream, here, RW_SEEK_SET);
+    const off_t here = ftello(file);
+    const int64_t end = fseeko(file, 0, SEEK_END) == 0 ? ftello(file) : -1;
+    fseeko(file, here, SEEK_SET);
     return end;
 }
 
@@ -111,49 +113,82 @@ void readFmt(const uint8_t* fmt, WavFormat* format)
 // come, and once it says stop every read comes back short.
 struct Watched
 {
-    SDL_RWops* file;
+    FILE* file;
     const char* path;
-    long length;
+    int64_t length;
     bool stopped;
 };
-
-Watched* watchedOf(SDL_RWops* stream)
-{
-    return static_cast<Watched*>(stream->hidden.unknown.data1);
-}
 
 bool stillWanted(Watched* watched)
 {
     if (!watched->stopped)
     {
-        const double at = SDL_RWtell(watched->file);
-        watched->stopped =
-            !workWanted(watched->path, watched->length > 0 ? at / watched->length : 1.0);
+        const double at = static_cast<double>(ftello(watched->file));
+        watched->stopped = !workWanted(
+            watched->path, watched->length > 0 ? at / static_cast<double>(watched->length) : 1.0);
     }
     return !watched->stopped;
 }
 
+int64_t seekWatched(Watched* watched, int64_t offset, int whence)
+{
+    if (fseeko(watched->file, static_cast<off_t>(offset), whence) != 0)
+        return -1;
+    return ftello(watched->file);
+}
+
+int64_t readWatched(Watched* watched, void* into, int64_t wanted)
+{
+    int64_t got = 0;
+    while (got < wanted && stillWanted(watched))
+    {
+        const auto step = static_cast<size_t>(std::min(wanted - got, kWatchedReadBytes));
+        const size_t read = fread(static_cast<char*>(into) + got, 1, step, watched->file);
+        if (read == 0)
+            break;
+        got += static_cast<int64_t>(read);
+    }
+    return got;
+}
+
+void closeWatched(Watched* watched)
+{
+    fclose(watched->file);
+    delete watched;
+}
+
+// The regular file at path followed by the watcher; null when it is no such file or
+// the watcher says stop before it is read.
+Watched* openWatched(const char* path)
+{
+    FILE* file = openRegularFile(path);
+    if (!file)
+        return nullptr;
+    auto* watched = new Watched{file, path, fileLength(file), false};
+    if (stillWanted(watched))
+        return watched;
+    closeWatched(watched);
+    return nullptr;
+}
+
+// The mixer's own loader reads through an SDL stream over the watched file, which
+// it closes; the files it is given are far smaller than 2 GiB.
+Watched* watchedOf(SDL_RWops* stream)
+{
+    return static_cast<Watched*>(stream->hidden.unknown.data1);
+}
+
 int SDLCALL watchedSeek(SDL_RWops* stream, int offset, int whence)
 {
-    return SDL_RWseek(watchedOf(stream)->file, offset, whence);
+    const int64_t at = seekWatched(watchedOf(stream), offset, whence);
+    return at > INT_MAX ? -1 : static_cast<int>(at);
 }
 
 int SDLCALL watchedRead(SDL_RWops* stream, void* into, int size, int count)
 {
-    Watched* watched = watchedOf(stream);
     if (size <= 0 || count <= 0)
         return 0;
-    const int64_t wanted = int64_t{size} * count;
-    int64_t got = 0;
-    while (got < wanted && stillWanted(watched))
-    {
-        const int step = static_cast<int>(std::min(wanted - got, kWatchedReadBytes));
-        const int read = SDL_RWread(watched->file, static_cast<char*>(into) + got, 1, step);
-        if (read <= 0)
-            break;
-        got += read;
-    }
-    return static_cast<int>(got / size);
+    return static_cast<int>(readWatched(watchedOf(stream), into, int64_t{size} * count) / size);
 }
 
 int SDLCALL watchedWrite(SDL_RWops*, const void*, int, int)
@@ -163,57 +198,44 @@ int SDLCALL watchedWrite(SDL_RWops*, const void*, int, int)
 
 int SDLCALL watchedClose(SDL_RWops* stream)
 {
-    Watched* watched = watchedOf(stream);
-    SDL_RWclose(watched->file);
-    delete watched;
+    closeWatched(watchedOf(stream));
     SDL_FreeRW(stream);
     return 0;
 }
 
-// The regular file at path as a stream the watcher follows; null when it is no such
-// file or the watcher says stop before it is read.
-SDL_RWops* openWatched(const char* path)
+// The watched file as an SDL stream that closes it; null, with the file closed, when
+// no stream can be made.
+SDL_RWops* watchedStream(Watched* watched)
 {
-    SDL_RWops* file = openRegularStream(path);
-    if (!file)
-        return nullptr;
     SDL_RWops* stream = SDL_AllocRW();
     if (!stream)
     {
-        SDL_RWclose(file);
+        closeWatched(watched);
         return nullptr;
     }
     stream->seek = watchedSeek;
     stream->read = watchedRead;
     stream->write = watchedWrite;
     stream->close = watchedClose;
-    auto* watched = new Watched{file, path, 0, false};
     stream->hidden.unknown.data1 = watched;
-    watched->length = streamLength(file);
-    if (stillWanted(watched))
-        return stream;
-    SDL_RWclose(stream);
-    return nullptr;
+    seekWatched(watched, 0, SEEK_SET);
+    return stream;
 }
 
-// libsndfile reads through the program's own stream.
+// libsndfile reads the watched file with 64-bit offsets.
 sf_count_t streamSize(void* user)
 {
-    return streamLength(static_cast<SDL_RWops*>(user));
+    return static_cast<Watched*>(user)->length;
 }
 
 sf_count_t streamSeek(sf_count_t offset, int whence, void* user)
 {
-    if (offset < INT_MIN || offset > INT_MAX)
-        return -1;
-    return SDL_RWseek(static_cast<SDL_RWops*>(user), static_cast<int>(offset), whence);
+    return seekWatched(static_cast<Watched*>(user), offset, whence);
 }
 
 sf_count_t streamRead(void* into, sf_count_t bytes, void* user)
 {
-    const int got = SDL_RWread(static_cast<SDL_RWops*>(user), into, 1,
-                               static_cast<int>(std::min<sf_count_t>(bytes, INT_MAX)));
-    return got < 0 ? 0 : got;
+    return readWatched(static_cast<Watched*>(user), into, bytes);
 }
 
 sf_count_t streamWrite(const void*, sf_count_t, void*)
@@ -223,7 +245,7 @@ sf_count_t streamWrite(const void*, sf_count_t, void*)
 
 sf_count_t streamTell(void* user)
 {
-    return SDL_RWtell(static_cast<SDL_RWops*>(user));
+    return ftello(static_cast<Watched*>(user)->file);
 }
 
 // The decoded sound as the mixer wants it, filled a block at a time.
@@ -286,8 +308,10 @@ soxr_t makeResampler(int fromRate, int toRate, int channels)
     return error ? nullptr : resampler;
 }
 
-// Reads every frame the header promised, resampled into out; false on a short read.
-bool decodeInto(SNDFILE* file, const SF_INFO& info, int outRate, Output* out)
+// Reads the frames the header promised, resampled into out, or as many as there are:
+// a length guessed from the file's size, as an MP3's without its length frame is,
+// may promise more. False when none could be read or the watcher stopped the reading.
+bool decodeInto(SNDFILE* file, const SF_INFO& info, int outRate, Watched* watched, Output* out)
 {
     soxr_t resampler = makeResampler(info.samplerate, outRate, out->channels);
     if (info.samplerate != outRate && !resampler)
@@ -301,7 +325,8 @@ bool decodeInto(SNDFILE* file, const SF_INFO& info, int outRate, Output* out)
     {
         const sf_count_t got =
             sf_readf_float(file, source.data(), std::min<sf_count_t>(left, kBlockFrames));
-        whole = got > 0;
+        if (got <= 0)
+            break;
         left -= got;
         mixDown(source.data(), info.channels, static_cast<long>(got), mixed.data(), out->channels);
         if (resampler)
@@ -315,7 +340,7 @@ bool decodeInto(SNDFILE* file, const SF_INFO& info, int outRate, Output* out)
         whole = whole && resample(resampler, nullptr, 0, &resampled, out);
         soxr_delete(resampler);
     }
-    return whole;
+    return whole && !watched->stopped && out->written > 0;
 }
 
 Mix_Chunk* ownedChunk(int16_t* samples, long frames, int channels)
@@ -341,12 +366,12 @@ bool withinLimits(const SF_INFO& info)
            info.frames > 0 && info.frames <= maxFrames(info.samplerate);
 }
 
-Mix_Chunk* decodeWithSndfile(SDL_RWops* stream, int outRate, int outChannels)
+Mix_Chunk* decodeWithSndfile(Watched* watched, int outRate, int outChannels)
 {
     SF_VIRTUAL_IO io = {streamSize, streamSeek, streamRead, streamWrite, streamTell};
     SF_INFO info = {};
-    SDL_RWseek(stream, 0, RW_SEEK_SET);
-    SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, stream);
+    seekWatched(watched, 0, SEEK_SET);
+    SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, watched);
     if (!file)
         return nullptr;
     Output out;
@@ -356,20 +381,20 @@ Mix_Chunk* decodeWithSndfile(SDL_RWops* stream, int outRate, int outChannels)
     if (out.frames > 0)
         out.samples = static_cast<int16_t*>(
             SDL_calloc(static_cast<size_t>(out.frames * outChannels), sizeof(int16_t)));
-    const bool decoded = out.samples && decodeInto(file, info, outRate, &out);
+    const bool decoded = out.samples && decodeInto(file, info, outRate, watched, &out);
     sf_close(file);
     if (!decoded)
     {
         SDL_free(out.samples);
         return nullptr;
     }
-    return ownedChunk(out.samples, out.frames, outChannels);
+    return ownedChunk(out.samples, out.written, outChannels);
 }
 } // namespace
 
-SoundRoute routeSound(SDL_RWops* stream, int mixerRate)
+SoundRoute routeSound(FILE* stream, int mixerRate)
 {
-    const long length = streamLength(stream);
+    const int64_t length = fileLength(stream);
     uint8_t riff[kRiffHeaderBytes];
     if (length < kRiffHeaderBytes || !readAt(stream, 0, riff, kRiffHeaderBytes) ||
         memcmp(riff, "RIFF", 4) != 0 || memcmp(riff + 8, "WAVE", 4) != 0)
@@ -377,14 +402,14 @@ SoundRoute routeSound(SDL_RWops* stream, int mixerRate)
 
     WavFormat format;
     bool haveFmt = false;
-    for (long at = kRiffHeaderBytes; at + kChunkHeaderBytes <= length;)
+    for (int64_t at = kRiffHeaderBytes; at + kChunkHeaderBytes <= length;)
     {
         uint8_t chunk[kChunkHeaderBytes];
         if (!readAt(stream, at, chunk, kChunkHeaderBytes))
             return kRefused;
         const uint32_t size = le32(chunk + 4);
-        const long body = at + kChunkHeaderBytes;
-        if (size > static_cast<unsigned long>(length - body))
+        const int64_t body = at + kChunkHeaderBytes;
+        if (size > length - body)
             return kRefused;
         if (memcmp(chunk, "data", 4) == 0)
         {
@@ -446,17 +471,17 @@ Mix_Chunk* decodeSound(const char* path)
     if (!Mix_QuerySpec(&rate, &format, &channels) || format != kMixerFormat ||
         (channels != 1 && channels != 2))
         return nullptr;
-    SDL_RWops* stream = openWatched(path);
-    if (!stream)
+    Watched* watched = openWatched(path);
+    if (!watched)
         return nullptr;
-    const SoundRoute route = routeSound(stream, rate);
+    const SoundRoute route = routeSound(watched->file, rate);
     if (route == kMixerLoader)
     {
-        SDL_RWseek(stream, 0, RW_SEEK_SET);
-        return Mix_LoadWAV_RW(stream, 1);
+        SDL_RWops* stream = watchedStream(watched);
+        return stream ? Mix_LoadWAV_RW(stream, 1) : nullptr;
     }
-    Mix_Chunk* chunk = route == kDecoder ? decodeWithSndfile(stream, rate, channels) : nullptr;
-    SDL_RWclose(stream);
+    Mix_Chunk* chunk = route == kDecoder ? decodeWithSndfile(watched, rate, channels) : nullptr;
+    closeWatched(watched);
     return chunk;
 }
 

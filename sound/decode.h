@@ -7,6 +7,7 @@
 
 #include <SDL/SDL_mixer.h>
 #include <cstdint>
+#include <cstdio>
 
 // The longest sound decoded: ten minutes (about 53 MB at 22050 Hz, 16-bit stereo).
 // A longer file is refused before any sample buffer is allocated.
@@ -28,7 +29,7 @@ enum SoundRoute
 // Reads the header of the stream (leaving its position anywhere) and picks the loader.
 // Only RIFF WAVE files are looked into; every chunk up to the sample data must lie
 // within the stream.
-SoundRoute routeSound(SDL_RWops* stream, int mixerRate);
+SoundRoute routeSound(FILE* stream, int mixerRate);
 
 // Told, between blocks of every decode, which file is read and how much of it (0 to
 // 1), the first time before anything is read. Returning false stops the decode,

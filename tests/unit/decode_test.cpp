@@ -7,6 +7,7 @@
 #include "tests/support/wav.h"
 
 #include <cmath>
+#include <filesystem>
 #include <sndfile.h>
 
 namespace
@@ -157,4 +158,56 @@ TEST_F(DecodeTest, CorruptHostileAndOverlongFilesGiveNoSound)
         writeWav("long.wav", {rate, 1, kU8, kPlain}, std::vector<double>(silence.size() + 1, 0.0));
         EXPECT_EQ(decodeSound("long.wav"), nullptr) << rate;
     }
+}
+
+TEST_F(DecodeTest, AnMp3WithoutItsLengthHeaderPlaysToItsEndAndTenMinutesIsTheLimitWhateverTheSize)
+{
+    // A constant-rate MP3 without the frame that gives its exact length, as common
+    // encoders write it: its length is then guessed from its size, some frames long.
+    SF_INFO info = {0, 44100, 2, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 0, 0};
+    SNDFILE* file = sf_open("with header.mp3", SFM_WRITE, &info);
+    int constant = SF_BITRATE_MODE_CONSTANT;
+    sf_command(file, SFC_SET_BITRATE_MODE, &constant, sizeof constant);
+    sf_writef_double(file, sineFrames(3 * 44100, 2, kToneHz, kAmplitude, 44100).data(), 3 * 44100);
+    sf_close(file);
+    const std::string mp3 = readFile("with header.mp3");
+    // MPEG-1 layer III frames of 128 kbit/s at 44.1 kHz, the first of them the header.
+    ASSERT_EQ(mp3.substr(0, 3), "\xff\xfb\x90");
+    const size_t frameBytes = 144 * 128000 / 44100;
+    ASSERT_EQ(mp3.substr(frameBytes, 3), "\xff\xfb\x90");
+    writeFile("t.mp3", mp3.substr(frameBytes));
+    Mix_Chunk* chunk = decodeSound("t.mp3");
+    EXPECT_NE(chunk, nullptr);
+    if (chunk)
+    {
+        EXPECT_NEAR(chunk->alen / 4, kTestRate * 3, kTestRate / 10);
+        const auto* s = reinterpret_cast<const int16_t*>(chunk->abuf) + 2 * kEdgeFrames;
+        EXPECT_NEAR(
+            toneAmplitude(s, long(chunk->alen / 4) - 4 * kEdgeFrames, 2, kTestRate, kToneHz), kFull,
+            kFull / 10);
+    }
+    Mix_FreeChunk(chunk);
+
+    // 175 s of 8 channels of 32-bit float at 384 kHz: within ten minutes, over 2 GiB.
+    // Sparse, its silence takes no room on the disk. The decode is stopped once it has
+    // read into the samples: far enough to know that the file is taken.
+    const uint32_t dataBytes = 175u * 384000 * 8 * 4;
+    ASSERT_GT(dataBytes, 1u << 31);
+    std::string head = wavBytes({384000, 8, kFloat32, kExtensible}, {});
+    const uint32_t riffBytes = uint32_t(head.size()) - 8 + dataBytes;
+    head.replace(4, 4, reinterpret_cast<const char*>(&riffBytes), 4); // host order: little-endian
+    head.replace(head.size() - 4, 4, reinterpret_cast<const char*>(&dataBytes), 4);
+    writeFile("big.wav", head);
+    std::filesystem::resize_file("big.wav", head.size() + dataBytes);
+    static double furthest;
+    furthest = 0;
+    setDecodeWatcher(
+        [](const char*, double done)
+        {
+            furthest = std::max(furthest, done < 1 ? done : 0); // 1: a file of unknown length
+            return done < 0.01;
+        });
+    EXPECT_EQ(decodeSound("big.wav"), nullptr);
+    setDecodeWatcher(nullptr);
+    EXPECT_GE(furthest, 0.01) << "the samples were read";
 }
