@@ -142,7 +142,8 @@ int32_t hitVolume(int32_t velocity)
 
 int64_t hitFrame(int64_t stampUs)
 {
-    return std::max(frameAtUs(stampUs + kHitDelayUs), mixedFrames);
+    return std::clamp(frameAtUs(stampUs + kHitDelayUs), mixedFrames,
+                      mixedFrames + kMaxHitAheadFrames);
 }
 
 void playHit(const Hit& hit)

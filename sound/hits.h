@@ -22,6 +22,7 @@ constexpr int32_t kMaxVelocity = 127; // pointer, keys and buttons: the channel'
 constexpr int64_t kPassUs = int64_t(kMixerBuffer) * 1000000 / kMixerRate; // 11.6 ms
 constexpr int64_t kHitMarginUs = 2000;
 constexpr int64_t kHitDelayUs = kPassUs + kHitMarginUs;
+constexpr int64_t kMaxHitAheadFrames = 4 * kMixerBuffer;
 
 enum HitKind : int32_t
 {
@@ -47,7 +48,8 @@ int32_t hitVolume(int32_t velocity);
 void playHit(const Hit& hit);
 
 // The frame a hit stamped `stampUs` is heard from: its moment plus the delay on the
-// pass clock, or the next pass if that frame is already mixed. Under the audio lock.
+// pass clock, or the next pass if that frame is already mixed, and never more than a
+// few passes ahead, whatever a line still settling says. Under the audio lock.
 int64_t hitFrame(int64_t stampUs);
 
 // Post-mix step, on the audio thread: mixes into the pass (`frames` frames from

@@ -1,5 +1,8 @@
 #include "sound/passclock.h"
 
+#include "sound/mixer.h"
+
+#include <algorithm>
 #include <cmath>
 
 int64_t mixedFrames;
@@ -11,7 +14,9 @@ namespace
 constexpr double kOmega = 2 * M_PI * 1.0 * 0.0116;
 constexpr double kPhaseGain = M_SQRT2 * kOmega;
 constexpr double kPeriodGain = kOmega * kOmega;
-constexpr double kStallPeriods = 4; // a pass this far off the line: the device stopped
+// A pass this far off the line: the device stopped.
+constexpr double kStallPeriods = 4;
+constexpr double kStallUs = 100000;
 
 PassLine line;
 } // namespace
@@ -19,22 +24,14 @@ PassLine line;
 PassLine advanceLine(const PassLine& before, int64_t frame, int32_t frames, int64_t nowUs)
 {
     const double now = static_cast<double>(nowUs);
-    PassLine after{frame + frames, frames, now, 0};
-    if (before.period <= 0)
-    {
-        if (before.due > 0 && now > before.due) // the second pass gives the first period
-        {
-            after.period = now - before.due;
-            after.due = now + after.period;
-        }
-        return after;
-    }
     const double error = now - before.due;
-    if (std::fabs(error) > kStallPeriods * before.period)
-        return after;
-    after.due = before.due + kPhaseGain * error + before.period;
-    after.period = before.period + kPeriodGain * error;
-    return after;
+    if (before.period <= 0 || std::fabs(error) > std::max(kStallPeriods * before.period, kStallUs))
+    {
+        const double nominal = 1e6 * frames / kMixerRate;
+        return {frame + frames, frames, now + nominal, nominal};
+    }
+    return {frame + frames, frames, before.due + kPhaseGain * error + before.period,
+            before.period + kPeriodGain * error};
 }
 
 int64_t lineFrameAt(const PassLine& l, int64_t us)

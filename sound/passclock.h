@@ -14,17 +14,19 @@
 extern int64_t mixedFrames;
 
 // The smoothed line: when the pass that begins at `frame` is due, and how long a pass
-// of `frames` frames takes. Without a period yet, `due` is the last pass's moment.
+// of `frames` frames takes.
 struct PassLine
 {
     int64_t frame;
     int32_t frames;
     double due;    // microseconds, on hitClockUs's clock
-    double period; // microseconds; 0 until two passes were seen
+    double period; // microseconds; 0 before the first pass
 };
 
 // The line after the pass of `frames` frames that began at `frame` was mixed at
-// `nowUs`. A pass far off the line (the device stopped a while) starts it afresh.
+// `nowUs`. The first pass, or one far off the line (the device stopped a while),
+// starts it afresh at the mixer's nominal period, which the loop then corrects: the
+// first passes may come in a burst, and their spacing says nothing of the period.
 PassLine advanceLine(const PassLine& line, int64_t frame, int32_t frames, int64_t nowUs);
 
 // The frame the line puts at `us`: the next pass's first frame while it has no period.

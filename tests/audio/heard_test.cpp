@@ -94,6 +94,7 @@ TEST_F(HeardTest, HitsAreHeardOnTheirOwnFrameAtTheirVelocityOnTheirOwnChannel)
     atFrame(soft + kShot + 2 * kControl, [] {});
     stopProgram();
     const std::vector<int16_t> left = leftChannel(tappedStream());
+    ASSERT_LT(soft + kShot, int64_t(left.size()));
     const std::vector<int16_t> beforeSoft(left.begin(), left.begin() + soft);
 
     EXPECT_EQ(soundSpans(left, 0), (Spans{{first + kMarkFrames, first + kShot}}));

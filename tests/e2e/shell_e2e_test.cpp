@@ -382,13 +382,26 @@ TEST_F(ShellSession, SavedSlotsComeBackAfterARestartAndSoundTheSame)
     const Runs first = levelRuns(run.audioFile);
     EXPECT_EQ(readFile(run.outFile), "");
 
+    // The same played from the keyboard, on the sample browser: z and c, then s twice.
     start();
     clicks({listRow(3), kLoadButtonBox, kDialogBox}); // after demo.trp; the dialog goes
-    playThePadsAndQuit();
+    type("1");
+    for (const char* key : {"z", "c"})
+    {
+        type(key);
+        settle(400);
+    }
+    for (int press = 0; press < 2; ++press)
+    {
+        type("s");
+        settle(1000);
+    }
+    EXPECT_EQ(typeAndWait("Escape"), 0);
     EXPECT_EQ(readFile(run.outFile), "kits/a1.wav\n\nkits/a2.wav\n\n\nloops/a3.wav\n\n\n");
 
     // The first run also heard the three previews whole; then both runs played the
-    // same: the two one-shots whole, and the loop going round.
+    // same, from the pads and from the keys: the two one-shots whole, and the loop
+    // going round.
     const Runs played = {
         {kFirstLevel, kOneShotFrames}, {kSecondLevel, kOneShotFrames}, {kLoopLevel, 0}};
     Runs heard = {
