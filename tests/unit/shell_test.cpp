@@ -154,6 +154,7 @@ TEST_F(ShellTest, StartsOnThePresetScreenKeysSwitchScreensAndEventsQueuedWithThe
                         keyEvent(SDL_KEYDOWN, SDLK_2), motion, keyEvent(SDL_MOUSEBUTTONDOWN)})
         SDL_PushEvent(&e);
     mainLoop();
+    waitUntilHeard();
     // The press played its sound and flashed for one frame, drawn after every event.
     EXPECT_EQ(std::tuple(modo, Mix_Playing(0), t_pulsados[0]),
               std::tuple(kSamplePads, 1, kFlashFrames - 1));
