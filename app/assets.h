@@ -3,6 +3,7 @@
 
 #include "app/images.h"
 #include "app/layout.h"
+#include "app/utf8.h"
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>
@@ -90,10 +91,6 @@ struct Columns
     int first, count;
 };
 Columns visibleColumns(int width, int room, TextCut cut);
-
-// Whether the bytes are valid UTF-8: no stray, missing, overlong or surrogate
-// sequences, nothing past U+10FFFF.
-bool isUtf8(const char* text);
 
 // Fills the area with one colour.
 void fillBox(SDL_Surface* target, Box area, Rgb colour);

@@ -3,7 +3,7 @@
 # its own layer or a lower one, the browser never includes the preset screens, and
 # inside preset/ the screen uses the keyboard, which uses the preset file, never back.
 #
-#   0  constants       app/layout.h, app/images.h, sound/mixer.h
+#   0  constants       app/layout.h, app/images.h, sound/mixer.h; app/utf8, the text rules
 #   1  sound engine    sound/decode, slots, loops, mixer, preview, regularfile
 #   2  platform        app/assets, app/display (the screen and the joystick), app/loop.h
 #   3  screens         sound/pads, browser/, preset/
@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 
 layer() {
     case $1 in
-    app/layout.h | app/images.h | sound/mixer.h) echo 0 ;;
+    app/layout.h | app/images.h | app/utf8.* | sound/mixer.h) echo 0 ;;
     sound/pads.*) echo 3 ;;
     sound/*) echo 1 ;;
     app/assets.* | app/display.* | app/loop.h) echo 2 ;;

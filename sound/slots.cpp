@@ -1,5 +1,6 @@
 #include "sound/slots.h"
 
+#include "app/utf8.h"
 #include "sound/decode.h"
 #include "sound/hits.h"
 #include "sound/loops.h"
@@ -68,8 +69,9 @@ void releaseSlot(int slot)
 
 void copyDisplayName(char (&dest)[kSlotNameSize], const char* name)
 {
-    strncpy(dest, name, kSlotNameLength);
-    dest[kSlotNameLength] = '\0';
+    const size_t length = characterPrefix(name, kSlotNameLength);
+    memset(dest, 0, sizeof dest);
+    memcpy(dest, name, length);
 }
 
 void assignSlot(int slot, const char* path, const char* name)

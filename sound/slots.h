@@ -35,9 +35,9 @@ void playSlot(int slot);
 void releaseSlot(int slot);
 
 // The browser's assign: frees the slot's old sound, loads path into it, stores path
-// and the first eight bytes of name, and marks it assigned whatever the decode gave.
-// The flag of a slot assigned before stays set throughout. A path too long for the
-// slot is stored cut to fit.
+// and the first eight bytes of name (fewer where a UTF-8 character would be cut), and marks it
+// assigned whatever the decode gave. The flag of a slot assigned before stays set throughout. A
+// path too long for the slot is stored cut to fit.
 void assignSlot(int slot, const char* path, const char* name);
 
 // The preset load's fill of a released slot: stores path and the first eight bytes
@@ -54,5 +54,6 @@ void clearAssignedFlags();
 // Shut-down: frees the sound of every slot, assigned or not, and clears its flag.
 void freeSlotSounds();
 
-// Copies at most eight bytes of name into a display name, zero-filled.
+// Copies at most eight bytes of name into a display name, zero-filled, without
+// cutting a UTF-8 character.
 void copyDisplayName(char (&dest)[kSlotNameSize], const char* name);

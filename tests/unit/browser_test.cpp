@@ -215,6 +215,19 @@ TEST_F(BrowserTest, NamesAreDrawnAsUtf8OrLatin1AndKeepInsideTheirArea)
     for (const char* other : {"\xf1", "\xe9t\xe9", "\x80", "\xc3", "\xe2\x82", "\xc0\xaf",
                               "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80"})
         EXPECT_FALSE(isUtf8(other)) << other;
+    // A display name holds eight bytes: a UTF-8 name is cut before the character that
+    // would not fit whole, a Latin-1 one after its eighth letter.
+    const std::pair<const char*, const char*> cut[] = {
+        {"a\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9.wav", "a\xc3\xa9\xc3\xa9\xc3\xa9"},   // aéééé.wav
+        {"\xe3\x83\x89\xe3\x83\xa9\xe3\x83\xa0.wav", "\xe3\x83\x89\xe3\x83\xa9"}, // ドラム.wav
+        {"\xf0\x9f\xa5\x81\xf0\x9f\xa5\x81.wav", "\xf0\x9f\xa5\x81\xf0\x9f\xa5\x81"},
+        {"\xe9t\xe9\xe9t\xe9\xe9t\xe9.wav", "\xe9t\xe9\xe9t\xe9\xe9t"},
+        {"hihat_open.wav", "hihat_op"}};
+    for (const auto& [name, shown] : cut)
+    {
+        assignSlot(3, "kits/none.wav", name);
+        EXPECT_STREQ(nombres[3], shown) << name;
+    }
     const std::string utf8 = "\xc3\xb1"
                              "and\xc3\xba_\xe2\x82\xac.wav"; // ñandú_€.wav
     const std::string latin1 = "\xf1"
