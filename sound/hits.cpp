@@ -37,21 +37,13 @@ bool viewPlaying(int channel)
     return Mix_Playing(channel) && Mix_GetChunk(channel) == &views[channel];
 }
 
-// Has the channel play frames [from, to) of its slot's sound, or stop if there are none.
+// Has the channel play frames [from, to) of its slot's sound; a channel whose slot
+// has no sound falls silent, as a hit cuts what it played.
 void playView(int channel, int64_t from, int64_t to)
 {
-    const Mix_Chunk* sound = samples[channel];
-    if (!sound || from >= to)
-    {
+    if (!samples[channel])
         Mix_HaltChannel(channel);
-        return;
-    }
-    Mix_Chunk& view = views[channel];
-    view.allocated = 0; // the data is the slot's
-    view.abuf = sound->abuf + from * kMixerFrameBytes;
-    view.alen = static_cast<Uint32>((to - from) * kMixerFrameBytes);
-    view.volume = sound->volume;
-    Mix_PlayChannelTimed(channel, &view, kPlayOnce, kNoTimeLimit);
+    playSlotPart(channel, &views[channel], from, to);
 }
 
 // The channel's sound, heard through its view, ends on `frame` at the latest.

@@ -55,21 +55,7 @@ void playLoop(int loop)
 // when there are none. An empty slot plays nothing, as the mixer refuses it.
 void playPart(int loop, int64_t from, int64_t to)
 {
-    const int channel = loopChannel(loop);
-    const Mix_Chunk* sound = samples[channel];
-    if (!sound)
-        return;
-    if (from >= to)
-    {
-        Mix_HaltChannel(channel);
-        return;
-    }
-    Mix_Chunk& view = views[loop];
-    view.allocated = 0; // the data is the slot's
-    view.abuf = sound->abuf + from * kMixerFrameBytes;
-    view.alen = static_cast<Uint32>((to - from) * kMixerFrameBytes);
-    view.volume = sound->volume;
-    Mix_PlayChannelTimed(channel, &view, kPlayOnce, kNoTimeLimit);
+    playSlotPart(loopChannel(loop), &views[loop], from, to);
 }
 
 // Mixes the loop's first frames into the pass from each of its boundaries on, as the

@@ -61,6 +61,23 @@ void playSlot(int slot)
     Mix_PlayChannelTimed(slot, samples[slot], kPlayOnce, kNoTimeLimit);
 }
 
+void playSlotPart(int slot, Mix_Chunk* view, int64_t from, int64_t to)
+{
+    const Mix_Chunk* sound = samples[slot];
+    if (!sound)
+        return;
+    if (from >= to)
+    {
+        Mix_HaltChannel(slot);
+        return;
+    }
+    view->allocated = 0; // the data is the slot's
+    view->abuf = sound->abuf + from * kMixerFrameBytes;
+    view->alen = static_cast<Uint32>((to - from) * kMixerFrameBytes);
+    view->volume = sound->volume;
+    Mix_PlayChannelTimed(slot, view, kPlayOnce, kNoTimeLimit);
+}
+
 void releaseSlot(int slot)
 {
     freeAssignedSound(slot);

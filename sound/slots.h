@@ -30,6 +30,11 @@ Mix_Chunk* loadSlotSound(const char* path);
 // channel still playing is cut and starts again; a null sound plays nothing.
 void playSlot(int slot);
 
+// Has the slot's channel play frames [from, to) of the slot's sound through `view`, a
+// chunk that points into the sound; with no frames the channel stops. A slot with no
+// sound leaves the channel alone. Under the audio lock.
+void playSlotPart(int slot, Mix_Chunk* view, int64_t from, int64_t to);
+
 // Frees the slot's sound if the slot is assigned, leaving null in its place, and
 // clears its flag. Path and name stay until the slot is filled again.
 void releaseSlot(int slot);
