@@ -10,6 +10,8 @@
 #include "sound/preview.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <iterator>
 
 int32_t modo;
@@ -24,6 +26,10 @@ constexpr Uint8 kJoyQuit = 6;
 constexpr SDLMod kControlKeys = static_cast<SDLMod>(KMOD_LCTRL | KMOD_RCTRL);
 constexpr int64_t kRepeatDelayUs = 400000;
 constexpr int64_t kRepeatsPerSecond = 15;
+// The first second of repeats keeps that pace, so a short hold stops where the eye
+// follows; then the pace doubles every quarter second, so any folder's end is near.
+constexpr int64_t kSteadyRepeatsUs = 1000000;
+constexpr double kDoublingSeconds = 0.25;
 constexpr int64_t kMicrosecondsPerSecond = 1000000;
 
 int64_t held_since;   // when the held scroll arrow was pressed
@@ -242,15 +248,24 @@ int32_t scrollRepeatsDue(int64_t heldUs)
 {
     if (heldUs < kRepeatDelayUs)
         return 0;
-    return static_cast<int32_t>(1 + (heldUs - kRepeatDelayUs) * kRepeatsPerSecond /
-                                        kMicrosecondsPerSecond);
+    const int64_t repeating = heldUs - kRepeatDelayUs;
+    if (repeating < kSteadyRepeatsUs)
+        return static_cast<int32_t>(1 + repeating * kRepeatsPerSecond / kMicrosecondsPerSecond);
+    // Then the speed doubles every kDoublingSeconds: the rows are its integral.
+    const double faster =
+        static_cast<double>(repeating - kSteadyRepeatsUs) / kMicrosecondsPerSecond;
+    const double rows = kRepeatsPerSecond * kDoublingSeconds / std::log(2.0) *
+                        (std::exp2(faster / kDoublingSeconds) - 1);
+    const int64_t steady = 1 + kSteadyRepeatsUs * kRepeatsPerSecond / kMicrosecondsPerSecond;
+    return static_cast<int32_t>(std::min<double>(static_cast<double>(steady) + rows, INT32_MAX));
 }
 
 void repeatHeldScroll(int64_t now)
 {
-    for (const int32_t due = scrollRepeatsDue(now - held_since); held_list && held_repeats < due;
-         ++held_repeats)
-        scrollHeldList();
+    const int32_t due = scrollRepeatsDue(now - held_since);
+    if (held_list && held_repeats < due)
+        scrollHeldList(due - held_repeats);
+    held_repeats = std::max(held_repeats, due);
 }
 
 void mainLoop()

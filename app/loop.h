@@ -71,10 +71,11 @@ int64_t frameWait(int64_t now, int64_t last, bool displayPaced);
 int64_t frameStart(int64_t now, int64_t last);
 
 // Repeats of a held scroll arrow due `heldUs` after its press: none in the first
-// 0.4 s, then 15 a second.
+// 0.4 s, then 15 a second for a second, then ever faster, doubling every quarter
+// second (about 100,000 rows 5 s after the press).
 int32_t scrollRepeatsDue(int64_t heldUs);
 
-// Scrolls the held arrow's list by the repeats due at `now` and not made yet.
+// Scrolls the held arrow's list by the repeats due at `now` and not made yet, at once.
 void repeatHeldScroll(int64_t now);
 
 // Runs until a frame ends with a quit requested, or at once when a quit request

@@ -103,31 +103,31 @@ int catalogueRowAt(int32_t x, int32_t y)
     return -1; // off the list, the line between two rows, or the strip under the last one
 }
 
-void scrollUp(int32_t* offset)
+void scrollUp(int32_t* offset, int32_t rows)
 {
     if (*offset > 0)
-        --*offset;
+        *offset = std::max(0, *offset - rows);
 }
 
-void scrollDown(int32_t* offset)
+void scrollDown(int32_t* offset, int32_t rows)
 {
     if (*offset < cantidad)
-        ++*offset;
+        *offset = static_cast<int32_t>(std::min<int64_t>(cantidad, int64_t{*offset} + rows));
 }
 
 void pressScrollArrow(int32_t* offset, int32_t step)
 {
     held_list = offset;
     held_step = step;
-    scrollHeldList();
+    scrollHeldList(1);
 }
 
-void scrollHeldList()
+void scrollHeldList(int32_t rows)
 {
     if (!held_list)
         return;
     if (held_step == kRowUp)
-        scrollUp(held_list);
+        scrollUp(held_list, rows);
     else
-        scrollDown(held_list);
+        scrollDown(held_list, rows);
 }

@@ -66,9 +66,9 @@ void updateListHover(int32_t x, int32_t y);
 // The visible row 0-11 that a press at (x, y) hits, or -1.
 int catalogueRowAt(int32_t x, int32_t y);
 
-// One row up or down, within 0 to cantidad.
-void scrollUp(int32_t* offset);
-void scrollDown(int32_t* offset);
+// Rows up or down, within 0 to cantidad.
+void scrollUp(int32_t* offset, int32_t rows);
+void scrollDown(int32_t* offset, int32_t rows);
 
 // Directions of the scroll arrows.
 constexpr int32_t kRowUp = -1;
@@ -82,5 +82,5 @@ extern int32_t held_step;
 // A press on a scroll arrow: one row at once, and the arrow is held.
 void pressScrollArrow(int32_t* offset, int32_t step);
 
-// One more row in the held arrow's direction, if an arrow is held.
-void scrollHeldList();
+// Rows more in the held arrow's direction, if an arrow is held.
+void scrollHeldList(int32_t rows);

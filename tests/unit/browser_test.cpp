@@ -121,6 +121,21 @@ TEST_F(BrowserTest, TabsRescanScrollStopsAtTheEndAndOnlyBandsSelectASlotShownByT
     EXPECT_EQ(ct_lista, 1) << "a tap scrolls one row";
     pressIn(kBrowserScrollUpBox);
     EXPECT_EQ(std::pair(ct_lista, ct_lista_2), std::pair(0, 0)) << "up; the preset list apart";
+    // Held longer, the arrow speeds up: the end of a folder of 100,000 files comes
+    // within a few seconds, and then up takes the list back to its top.
+    lista.assign(100000, "s.wav");
+    cantidad = int32_t(lista.size());
+    const int64_t pressed = clockUs();
+    pressIn(kBrowserScrollDownBox);
+    repeatHeldScroll(pressed + 3000000);
+    EXPECT_GT(ct_lista, 100);
+    repeatHeldScroll(pressed + 6000000);
+    EXPECT_EQ(ct_lista, cantidad);
+    release();
+    pressIn(kBrowserScrollUpBox);
+    repeatHeldScroll(clockUs() + 3600000000); // an hour
+    EXPECT_EQ(ct_lista, 0);
+    release();
 
     pressIn(slotBand(2));
     pressAt(kSlotColumnBox.x0, slotBand(1).y0 - 1); // a gap between bands

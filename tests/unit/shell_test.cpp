@@ -191,6 +191,12 @@ TEST(Pacing, FramesRepeatsAndTheWindowScale)
     EXPECT_EQ(
         std::tuple(scrollRepeatsDue(399999), scrollRepeatsDue(400000), scrollRepeatsDue(1400000)),
         std::tuple(0, 1, 16));
+    for (int64_t held = 1400000, last = 16; held < 3600000000; held += held / 7)
+    {
+        EXPECT_GE(scrollRepeatsDue(held), last) << held;
+        last = scrollRepeatsDue(held);
+    }
+    EXPECT_GE(scrollRepeatsDue(6000000), 100000) << "any folder's end within a few seconds";
 
     // The largest scale up to four in three quarters of the desktop, unless asked for.
     const int desktops[][3] = {{1280, 960, 3}, {1920, 1080, 3}, {3840, 2160, 4}, {854, 640, 2},
