@@ -32,5 +32,8 @@ void report(const std::string& name, double value, const char* unit);
 std::string enterStage(const char* videoDriver, const char* audioDriver = "dummy",
                        int diskDelayMs = 1);
 
+// Queues a pointer motion to the middle of pad 0, where the presses of a scenario land.
+void pointAtFirstPad();
+
 // Shuts the program down, returns to the benchmark's own folder and removes the copy.
 void leaveStage(const std::string& stage);

@@ -195,11 +195,7 @@ void pressToSound(const XServer& server)
     writeWav16("kits/bench.wav", constantStereo(kTestRate / 50, 4000), 2);
     assignSlot(0, "kits/bench.wav", "bench");
     switchScreen(kSamplePads);
-    SDL_Event motion = {};
-    motion.type = SDL_MOUSEMOTION;
-    motion.motion.x = static_cast<Uint16>(midX(kPadBoxes[0]));
-    motion.motion.y = static_cast<Uint16>(midY(kPadBoxes[0]));
-    pushEvent(motion);
+    pointAtFirstPad();
     if (!openPresser(server.display))
         return;
     Mix_SetPostMix(listen, nullptr);

@@ -1,7 +1,9 @@
 #include "tests/support/stage.h"
+#include "app/layout.h"
 #include "app/shell.h"
 #include "bench/bench.h"
 
+#include <SDL/SDL.h>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,6 +30,15 @@ std::string enterStage(const char* videoDriver, const char* audioDriver, int dis
     }
     startUp();
     return stage;
+}
+
+void pointAtFirstPad()
+{
+    SDL_Event motion = {};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.x = static_cast<Uint16>(midX(kPadBoxes[0]));
+    motion.motion.y = static_cast<Uint16>(midY(kPadBoxes[0]));
+    SDL_PushEvent(&motion);
 }
 
 void leaveStage(const std::string& stage)

@@ -322,6 +322,31 @@ TEST_F(PresetScreenTest, ReadOnlyPresetsStayAndAFailedSaveSaysWhyWithTheKeyboard
     EXPECT_EQ(umount("presets"), 0);
 }
 
+// A press on Load with Escape queued behind it, for the main loop to take.
+void queueLoadThenEscape()
+{
+    SDL_Event events[] = {keyEvent(SDL_MOUSEMOTION), keyEvent(SDL_MOUSEBUTTONDOWN),
+                          keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)};
+    events[0].motion.x = Uint16(midX(kLoadButtonBox));
+    events[0].motion.y = Uint16(midY(kLoadButtonBox));
+    for (SDL_Event& event : events)
+        SDL_PushEvent(&event);
+}
+
+// The screen still holds the last progress frame drawn during the work: the box's
+// outline lies over the screen drawn afresh.
+void expectProgressBoxShown()
+{
+    SDL_Surface* shown = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
+    loop_win = 0;
+    drawScreen();
+    const Box b = kProgressBox, inside = {b.x0 + 1, b.y0 + 1, b.x1 - 1, b.y1 - 1};
+    EXPECT_EQ(differingPixels(shown, screen, b) - differingPixels(shown, screen, inside),
+              2 * (width(b) + height(b)) - 4)
+        << "the box's outline over the screen";
+    SDL_FreeSurface(shown);
+}
+
 TEST_F(PresetScreenTest, ALongLoadShowsItsProgressAndStopsAtTheFileItIsOnWhenAskedToQuit)
 {
     // Eight slots of one long 48 kHz loop, each resampled as it loads.
@@ -335,23 +360,10 @@ TEST_F(PresetScreenTest, ALongLoadShowsItsProgressAndStopsAtTheFileItIsOnWhenAsk
     shownAt -= kLongAgoMs;
     printedBy({middleOf(kLoadButtonBox)});
     ASSERT_NE(samples[kSlotCount - 1], nullptr);
-    // The screen still holds the last progress frame drawn during the load.
-    SDL_Surface* shown = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
-    loop_win = 0;
-    drawScreen();
-    const Box b = kProgressBox, inside = {b.x0 + 1, b.y0 + 1, b.x1 - 1, b.y1 - 1};
-    EXPECT_EQ(differingPixels(shown, screen, b) - differingPixels(shown, screen, inside),
-              2 * (width(b) + height(b)) - 4)
-        << "the box's outline over the screen";
-    SDL_FreeSurface(shown);
+    expectProgressBoxShown();
 
     // Escape queued behind a press on Load: read during the load, which stops there.
-    SDL_Event events[] = {keyEvent(SDL_MOUSEMOTION), keyEvent(SDL_MOUSEBUTTONDOWN),
-                          keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)};
-    events[0].motion.x = Uint16(midX(kLoadButtonBox));
-    events[0].motion.y = Uint16(midY(kLoadButtonBox));
-    for (SDL_Event& event : events)
-        SDL_PushEvent(&event);
+    queueLoadThenEscape();
     shownAt -= kLongAgoMs;
     testing::internal::CaptureStdout();
     mainLoop();
@@ -378,23 +390,11 @@ TEST_F(PresetScreenTest, AHugeLineShowsTheProgressBoxAndEscapeStopsTheReadingThe
     writeLongLine("long.trp", uint64_t(1) << 26);
     printedBy({middleOf(kLoadButtonBox)});
     EXPECT_STREQ(lista_samples[2], "loops/gone.wav");
-    SDL_Surface* shown = SDL_ConvertSurface(screen, screen->format, SDL_SWSURFACE);
-    loop_win = 0;
-    drawScreen();
-    const Box b = kProgressBox, inside = {b.x0 + 1, b.y0 + 1, b.x1 - 1, b.y1 - 1};
-    EXPECT_EQ(differingPixels(shown, screen, b) - differingPixels(shown, screen, inside),
-              2 * (width(b) + height(b)) - 4)
-        << "the box's outline over the screen";
-    SDL_FreeSurface(shown);
+    expectProgressBoxShown();
 
     // 1 GiB, with Escape behind the press on Load: the reading stops in the line.
     writeLongLine("huge.trp", uint64_t(1) << 30);
-    SDL_Event events[] = {keyEvent(SDL_MOUSEMOTION), keyEvent(SDL_MOUSEBUTTONDOWN),
-                          keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)};
-    events[0].motion.x = Uint16(midX(kLoadButtonBox));
-    events[0].motion.y = Uint16(midY(kLoadButtonBox));
-    for (SDL_Event& event : events)
-        SDL_PushEvent(&event);
+    queueLoadThenEscape();
     testing::internal::CaptureStdout();
     mainLoop();
     testing::internal::GetCapturedStdout();
