@@ -27,11 +27,6 @@ int pendingCount;
 Mix_Chunk views[kOneShotCount];    // the part of the slot's sound its channel plays
 int64_t soundStart[kOneShotCount]; // frame on which the view's sound began
 
-int64_t soundFrames(const Mix_Chunk* sound)
-{
-    return sound ? sound->alen / kMixerFrameBytes : 0;
-}
-
 bool viewPlaying(int channel)
 {
     return Mix_Playing(channel) && Mix_GetChunk(channel) == &views[channel];
@@ -67,24 +62,13 @@ void queueHit(const PendingHit& hit)
     {
         Mix_Volume(hit.slot, hit.volume);
         soundStart[hit.slot] = mixedFrames;
-        playView(hit.slot, 0, soundFrames(samples[hit.slot]));
+        playView(hit.slot, 0, slotFrames(hit.slot));
         return;
     }
     if (pendingCount == kMaxPendingHits)
         return; // a flood no player makes: the newest hits are dropped
     cutAt(hit.slot, hit.frame);
     pending[pendingCount++] = hit;
-}
-
-// Mixes the sound's first frames, from `from` to `to` in the pass, at the volume the
-// channel would give it.
-void mixHead(Uint8* stream, const Mix_Chunk* sound, int32_t volume, int64_t from, int64_t to)
-{
-    const int64_t frames = std::min(to - from, soundFrames(sound));
-    if (frames > 0)
-        SDL_MixAudio(stream + from * kMixerFrameBytes, sound->abuf,
-                     static_cast<Uint32>(frames * kMixerFrameBytes),
-                     volume * sound->volume / MIX_MAX_VOLUME);
 }
 
 // Mixes the channel's hits due in the pass, each cut by the next, and gives the
@@ -108,14 +92,14 @@ bool mixChannelHits(int channel, Uint8* stream, int32_t frames)
         return false;
     std::sort(due, due + count,
               [](const PendingHit& a, const PendingHit& b) { return a.frame < b.frame; });
-    const Mix_Chunk* sound = samples[channel];
     const auto offset = [&](int k) { return std::max(due[k].frame, mixedFrames) - mixedFrames; };
-    for (int k = 0; k < count && sound; ++k)
-        mixHead(stream, sound, due[k].volume, offset(k), k + 1 < count ? offset(k + 1) : frames);
+    for (int k = 0; k < count; ++k)
+        mixSlotHead(stream, channel, due[k].volume, offset(k),
+                    (k + 1 < count ? offset(k + 1) : frames) - offset(k));
     const int64_t last = offset(count - 1);
     Mix_Volume(channel, due[count - 1].volume);
     soundStart[channel] = mixedFrames + last;
-    playView(channel, frames - last, std::min(soundFrames(sound), nextHit - soundStart[channel]));
+    playView(channel, frames - last, std::min(slotFrames(channel), nextHit - soundStart[channel]));
     return true;
 }
 } // namespace

@@ -31,19 +31,14 @@ int loopChannel(int loop)
     return kFirstLoopSlot + loop;
 }
 
-int64_t soundFrames(const Mix_Chunk* sound)
-{
-    return sound ? sound->alen / kMixerFrameBytes : 0;
-}
-
 // Frames of the loop's sound heard in one pass of the control loop: all of them, or
 // those before the control loop's end, where the next boundary cuts the loop.
 int64_t passLength(int loop, int32_t control)
 {
-    const int64_t own = soundFrames(samples[loopChannel(loop)]);
-    const Mix_Chunk* controlSound =
-        control == kNoControlLoop ? nullptr : samples[loopChannel(control)];
-    return controlSound ? std::min(own, soundFrames(controlSound)) : own;
+    const int64_t own = slotFrames(loopChannel(loop));
+    return control == kNoControlLoop || !samples[loopChannel(control)]
+               ? own
+               : std::min(own, slotFrames(loopChannel(control)));
 }
 
 void playLoop(int loop)
@@ -63,19 +58,16 @@ void playPart(int loop, int64_t from, int64_t to)
 // from the next pass on.
 void startInPass(int loop, Uint8* stream)
 {
-    const Mix_Chunk* sound = samples[loopChannel(loop)];
-    if (!sound)
+    const int channel = loopChannel(loop);
+    if (!samples[channel])
         return;
     const int64_t length = passLength(loop, canal_control);
-    const int volume = Mix_Volume(loopChannel(loop), kQueryVolume) * sound->volume / MIX_MAX_VOLUME;
+    const int volume = Mix_Volume(channel, kQueryVolume);
     for (int k = 0; k < boundaryCount; ++k)
     {
         const int from = boundaryOffsets[k];
         const int to = k + 1 < boundaryCount ? boundaryOffsets[k + 1] : passFrames;
-        const int64_t frames = std::min<int64_t>(to - from, length);
-        if (frames > 0)
-            SDL_MixAudio(stream + from * kMixerFrameBytes, sound->abuf,
-                         static_cast<Uint32>(frames * kMixerFrameBytes), volume);
+        mixSlotHead(stream, channel, volume, from, std::min<int64_t>(to - from, length));
     }
     playPart(loop, passFrames - boundaryOffsets[boundaryCount - 1], length);
 }
@@ -84,7 +76,7 @@ void startInPass(int loop, Uint8* stream)
 // no boundary, and every loop waiting for it would wait for ever.
 bool hasSound(int loop)
 {
-    return soundFrames(samples[loopChannel(loop)]) > 0;
+    return slotFrames(loopChannel(loop)) > 0;
 }
 
 // A boundary between two passes, raised on the main thread: the channels start every
@@ -155,18 +147,15 @@ void switchOn(int loop, int64_t frame)
 void startControlInPass(Uint8* stream)
 {
     const int32_t control = canal_control;
-    const Mix_Chunk* sound = samples[loopChannel(control)];
-    const int64_t length = soundFrames(sound);
+    const int channel = loopChannel(control);
+    const int64_t length = slotFrames(channel);
     int64_t from = startsAt - mixedFrames;
     startsAt = kNextPass;
     if (length == 0)
         return;
-    const int volume =
-        Mix_Volume(loopChannel(control), kQueryVolume) * sound->volume / MIX_MAX_VOLUME;
+    const int volume = Mix_Volume(channel, kQueryVolume);
     for (; from < passFrames; from += length)
-        SDL_MixAudio(stream + from * kMixerFrameBytes, sound->abuf,
-                     static_cast<Uint32>(std::min(length, passFrames - from) * kMixerFrameBytes),
-                     volume);
+        mixSlotHead(stream, channel, volume, from, passFrames - from);
     from -= length; // the last start in the pass
     boundaryAt = mixedFrames + from;
     if (passFrames - from == length)
@@ -252,8 +241,8 @@ void channelDone(int channel)
         return; // a control loop yet to start has no pass to end
     // The control loop's pass ends where it was bound to; the mixer carries the
     // control loop on from this very frame.
-    const int64_t offset = std::clamp<int64_t>(
-        boundaryAt + soundFrames(samples[channel]) - mixedFrames, 0, passFrames);
+    const int64_t offset =
+        std::clamp<int64_t>(boundaryAt + slotFrames(channel) - mixedFrames, 0, passFrames);
     boundaryAt = mixedFrames + offset;
     playLoop(control); // the channel has stopped, so this play reports nothing
     if (boundaryCount == kMixerBuffer)
@@ -312,11 +301,10 @@ bool beatPosition(int64_t* frame, int64_t* length)
 {
     SDL_LockAudio();
     const int32_t control = canal_control;
-    const bool running = control != kNoControlLoop && sonando[control] &&
-                         soundFrames(samples[loopChannel(control)]) > 0;
+    const bool running = control != kNoControlLoop && sonando[control] && hasSound(control);
     if (running)
     {
-        *length = soundFrames(samples[loopChannel(control)]);
+        *length = slotFrames(loopChannel(control));
         *frame = std::clamp<int64_t>(mixedFrames - boundaryAt, 0, *length);
     }
     SDL_UnlockAudio();

@@ -78,6 +78,21 @@ void playSlotPart(int slot, Mix_Chunk* view, int64_t from, int64_t to)
     Mix_PlayChannelTimed(slot, view, kPlayOnce, kNoTimeLimit);
 }
 
+int64_t slotFrames(int slot)
+{
+    return samples[slot] ? samples[slot]->alen / kMixerFrameBytes : 0;
+}
+
+void mixSlotHead(Uint8* stream, int slot, int32_t volume, int64_t at, int64_t frames)
+{
+    const Mix_Chunk* sound = samples[slot];
+    frames = std::min(frames, slotFrames(slot));
+    if (frames > 0)
+        SDL_MixAudio(stream + at * kMixerFrameBytes, sound->abuf,
+                     static_cast<Uint32>(frames * kMixerFrameBytes),
+                     volume * sound->volume / MIX_MAX_VOLUME);
+}
+
 void releaseSlot(int slot)
 {
     freeAssignedSound(slot);

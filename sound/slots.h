@@ -35,6 +35,14 @@ void playSlot(int slot);
 // sound leaves the channel alone. Under the audio lock.
 void playSlotPart(int slot, Mix_Chunk* view, int64_t from, int64_t to);
 
+// Frames of the slot's sound; 0 when it has none.
+int64_t slotFrames(int slot);
+
+// Mixes the first `frames` frames of the slot's sound (fewer if it is shorter) into a
+// pass from its frame `at` on, as the slot's channel at `volume` would mix them: how a
+// sound starts on its own frame inside a pass. Audio thread.
+void mixSlotHead(Uint8* stream, int slot, int32_t volume, int64_t at, int64_t frames);
+
 // Frees the slot's sound if the slot is assigned, leaving null in its place, and
 // clears its flag. Path and name stay until the slot is filled again.
 void releaseSlot(int slot);
