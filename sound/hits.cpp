@@ -116,10 +116,16 @@ int32_t hitVolume(int32_t velocity)
     return MIX_MAX_VOLUME * std::clamp(velocity, 1, kMaxVelocity) / kMaxVelocity;
 }
 
+int64_t hitDelayUs()
+{
+    return kHitDelayUs + requestLeadUs();
+}
+
 int64_t hitFrame(int64_t stampUs)
 {
-    return std::clamp(frameAtUs(stampUs + kHitDelayUs), mixedFrames,
-                      mixedFrames + kMaxHitAheadFrames);
+    const int64_t leadFrames = requestLeadUs() * kMixerRate / 1000000;
+    return std::clamp(frameAtUs(stampUs + hitDelayUs()), mixedFrames,
+                      mixedFrames + kMaxHitAheadFrames + leadFrames);
 }
 
 void playHit(const Hit& hit)

@@ -4,9 +4,10 @@
 // thread (the MIDI reader calls it the moment a note arrives), and showHit in the pad
 // screens, the light, which runs on the main thread.
 //
-// A hit is heard kHitDelayUs after it was made, on the frame the pass clock gives for
+// A hit is heard hitDelayUs after it was made, on the frame the pass clock gives for
 // that moment, whatever part of a pass it fell in. The delay is one pass, which a
-// hit may have just missed, and a margin for the audio thread being woken early.
+// hit may have just missed, and a margin for the audio thread being woken early;
+// where the device asks for several passes at once, also the passes mixed ahead.
 // In the pass that holds its frame the post-mix step mixes the sound's first frames
 // in from that frame on, and the channel plays the rest from the next pass on through
 // a view into the slot's sound, as loop starts do. The channel's old sound is cut on
@@ -21,8 +22,8 @@
 constexpr int32_t kMaxVelocity = 127; // pointer, keys and buttons: the channel's full volume
 constexpr int64_t kPassUs = int64_t(kMixerBuffer) * 1000000 / kMixerRate; // 11.6 ms
 constexpr int64_t kHitMarginUs = 2000;
-constexpr int64_t kHitDelayUs = kPassUs + kHitMarginUs;
-constexpr int64_t kMaxHitAheadFrames = 4 * kMixerBuffer;
+constexpr int64_t kHitDelayUs = kPassUs + kHitMarginUs;  // with one pass per request
+constexpr int64_t kMaxHitAheadFrames = 4 * kMixerBuffer; // beyond the passes mixed ahead
 
 enum HitKind : int32_t
 {
@@ -46,6 +47,10 @@ int32_t hitVolume(int32_t velocity);
 
 // The sound of a hit. Any thread; takes the audio lock itself.
 void playHit(const Hit& hit);
+
+// The delay from a hit to its first frame: kHitDelayUs and the pass clock's request
+// lead. Under the audio lock.
+int64_t hitDelayUs();
 
 // The frame a hit stamped `stampUs` is heard from: its moment plus the delay on the
 // pass clock, or the next pass if that frame is already mixed, and never more than a

@@ -17,8 +17,11 @@ constexpr double kPeriodGain = kOmega * kOmega;
 // A pass this far off the line: the device stopped.
 constexpr double kStallPeriods = 4;
 constexpr double kStallUs = 100000;
+// Passes closer together than this share a request.
+constexpr double kRequestPeriods = 0.25;
 
 PassLine line;
+int32_t mostRequestPasses = 1; // of the settled line: never fewer, so hits stay on time
 } // namespace
 
 PassLine advanceLine(const PassLine& before, int64_t frame, int32_t frames, int64_t nowUs)
@@ -28,10 +31,23 @@ PassLine advanceLine(const PassLine& before, int64_t frame, int32_t frames, int6
     if (before.period <= 0 || std::fabs(error) > std::max(kStallPeriods * before.period, kStallUs))
     {
         const double nominal = 1e6 * frames / kMixerRate;
-        return {frame + frames, frames, now + nominal, nominal};
+        return {frame + frames, frames, now + nominal, nominal, now, 1, 1};
     }
-    return {frame + frames, frames, before.due + kPhaseGain * error + before.period,
-            before.period + kPeriodGain * error};
+    PassLine after = before;
+    after.frame = frame + frames;
+    after.frames = frames;
+    after.lastUs = now;
+    if (now - before.lastUs < kRequestPeriods * before.period)
+    {
+        after.due = before.due + before.period;
+        after.requestPasses = before.requestPasses + 1;
+        return after;
+    }
+    after.due = before.due + kPhaseGain * error + before.period;
+    after.period = before.period + kPeriodGain * error;
+    after.requests = before.requests + 1;
+    after.requestPasses = 1;
+    return after;
 }
 
 int64_t lineFrameAt(const PassLine& l, int64_t us)
@@ -45,6 +61,8 @@ void tickPassClock(int32_t frames, int64_t nowUs)
 {
     line = advanceLine(line, mixedFrames, frames, nowUs);
     mixedFrames += frames;
+    if (line.requests > kSettlingRequests)
+        mostRequestPasses = std::clamp(line.requestPasses, mostRequestPasses, kMaxRequestPasses);
 }
 
 int64_t frameAtUs(int64_t us)
@@ -57,8 +75,14 @@ PassLine passLine()
     return line;
 }
 
+int64_t requestLeadUs()
+{
+    return int64_t(mostRequestPasses - 1) * line.frames * 1000000 / kMixerRate;
+}
+
 void resetPassClock()
 {
     mixedFrames = 0;
     line = {};
+    mostRequestPasses = 1;
 }

@@ -5,6 +5,10 @@
 // delay-locked loop smooths them into a steady line from frames to time, the line a
 // sound card's own clock draws, so that a hit made at a known moment can be put on
 // the frame the line gives for that moment plus a constant delay.
+//
+// Some audio layers ask for several passes in one request, all mixed at once and
+// heard one after the other. Only the first pass of a request tells when its frames
+// are heard; the others are mixed ahead of their time, and hits must allow for it.
 #pragma once
 
 #include <cstdint>
@@ -13,27 +17,38 @@
 // by the audio thread at the end of each pass; read by others under the audio lock.
 extern int64_t mixedFrames;
 
-// The smoothed line: when the pass that begins at `frame` is due, and how long a pass
-// of `frames` frames takes.
+// The smoothed line: when the pass that begins at `frame` is due, how long a pass of
+// `frames` frames takes, and the requests it was drawn from.
 struct PassLine
 {
     int64_t frame;
     int32_t frames;
-    double due;    // microseconds, on hitClockUs's clock
-    double period; // microseconds; 0 before the first pass
+    double due;            // microseconds, on hitClockUs's clock
+    double period;         // microseconds; 0 before the first pass
+    double lastUs;         // the moment of the latest pass
+    int32_t requests;      // device requests since the line started
+    int32_t requestPasses; // passes of the latest request so far
 };
 
+// Requests the line needs before the number of passes in one tells something: the
+// first requests of a device may fill its whole buffer at once.
+constexpr int32_t kSettlingRequests = 64;
+// Passes of one request taken into account, at most: more are a layer gone astray.
+constexpr int32_t kMaxRequestPasses = 16;
+
 // The line after the pass of `frames` frames that began at `frame` was mixed at
-// `nowUs`. The first pass, or one far off the line (the device stopped a while),
-// starts it afresh at the mixer's nominal period, which the loop then corrects: the
-// first passes may come in a burst, and their spacing says nothing of the period.
+// `nowUs`. A pass mixed within a quarter period of the one before belongs to the same
+// request and moves the line on without correcting it. The first pass, or one far off
+// the line (the device stopped a while), starts it afresh at the mixer's nominal
+// period, which the loop then corrects: the spacing of a device's first passes says
+// nothing of its period.
 PassLine advanceLine(const PassLine& line, int64_t frame, int32_t frames, int64_t nowUs);
 
 // The frame the line puts at `us`: the next pass's first frame while it has no period.
 int64_t lineFrameAt(const PassLine& line, int64_t us);
 
-// Audio thread, at the end of each pass: feeds the pass's moment to the line and
-// counts its frames.
+// Audio thread, at the end of each pass: feeds the pass's moment to the line, counts
+// its frames and the passes of its request.
 void tickPassClock(int32_t frames, int64_t nowUs);
 
 // The frame heard at `us` on the current line, and the current line. Under the
@@ -41,5 +56,10 @@ void tickPassClock(int32_t frames, int64_t nowUs);
 int64_t frameAtUs(int64_t us);
 PassLine passLine();
 
-// A new mixer: no frames mixed, no line yet.
+// How long before it is heard a pass may be mixed: every pass of the longest request
+// the settled line has seen but its first. Zero while the device asks for one pass at
+// a time. Under the audio lock.
+int64_t requestLeadUs();
+
+// A new mixer: no frames mixed, no line yet, no requests seen.
 void resetPassClock();

@@ -39,3 +39,42 @@ TEST(PassClock, WobblingPassesGiveASteadyLineAtTheDevicesRateAndAStallStartsItAf
     EXPECT_EQ(std::pair(line.period, line.due), std::pair(nominal, now + 10 * kPeriodUs + nominal));
     EXPECT_EQ(lineFrameAt(line, int64_t(line.due)), frame);
 }
+
+TEST(PassClock, PassesAskedForTogetherFollowTheirRequestsLineAndSetTheLead)
+{
+    // A layer that asks for two passes at once, every two periods, on a steady clock.
+    constexpr double kPeriodUs = 1e6 * kMixerBuffer / kMixerRate;
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> wobble(0, 300);
+    resetPassClock();
+    EXPECT_EQ(requestLeadUs(), 0);
+    const double start = 5e6;
+    // Its first request fills the device's buffer: eight passes at once, which must not
+    // count, as the line has not settled.
+    for (int k = 0; k < 8; ++k)
+        tickPassClock(kMixerBuffer, int64_t(start));
+    int64_t firstFrame = 0;
+    double firstAt = 0;
+    for (int request = 0; request < 400; ++request)
+    {
+        firstAt = start + (4 + 2 * request) * kPeriodUs + wobble(random);
+        firstFrame = mixedFrames;
+        tickPassClock(kMixerBuffer, int64_t(firstAt));
+        tickPassClock(kMixerBuffer, int64_t(firstAt + 20));
+    }
+    const PassLine line = passLine();
+    EXPECT_EQ(line.requests, 400 + 1);
+    EXPECT_NEAR(line.period, kPeriodUs, 5) << "a pass's period, though requests come every two";
+    // The line runs through the first passes of the requests, not between the pairs.
+    EXPECT_NEAR(double(frameAtUs(int64_t(firstAt))), double(firstFrame), 300 / kPeriodUs * 256);
+    EXPECT_EQ(requestLeadUs(), int64_t(kMixerBuffer) * 1000000 / kMixerRate);
+
+    // A single longer request, once settled, raises the lead for good.
+    const double later = firstAt + 2 * kPeriodUs;
+    for (int k = 0; k < 3; ++k)
+        tickPassClock(kMixerBuffer, int64_t(later + k * 10));
+    tickPassClock(kMixerBuffer, int64_t(later + 3 * kPeriodUs));
+    EXPECT_EQ(requestLeadUs(), 2 * int64_t(kMixerBuffer) * 1000000 / kMixerRate);
+    resetPassClock();
+    EXPECT_EQ(requestLeadUs(), 0);
+}
