@@ -1,8 +1,9 @@
 // When hits are heard: keys and pointer presses sent through the X server at random
-// moments, and the time from each to the first mixed frame of its sound. The frames'
-// times come from a straight line fitted through the moments of every mixing pass,
-// as a sound card's steady clock would give them, so the figures show where each hit
-// was placed, not the audio thread's wobble.
+// moments, and the time from each to the first frame of its sound as the device takes
+// it. The device is a PulseAudio server of the benchmark's own, whose null sink takes
+// frames on the system's monotonic clock as a sound card takes them on its crystal. A
+// straight line through the moments it asked for frames gives every frame's moment,
+// whatever the program's own pass clock made of them.
 #include "app/layout.h"
 #include "app/loop.h"
 #include "bench/bench.h"
@@ -18,7 +19,8 @@
 #include <SDL/SDL.h>
 #include <X11/keysym.h>
 #include <algorithm>
-#include <cmath>
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -28,56 +30,96 @@
 
 namespace
 {
-constexpr int kShotFrames = 200;  // each hit's sound, shorter than the gap between hits
-constexpr int kFirstGapMs = 1000; // the pass clock settles before the first hit
+constexpr int kShotFrames = 200;     // each hit's sound, shorter than the gap between hits
+constexpr int kSettlingPasses = 300; // the pass clock has settled before the first hit
+constexpr int kSettlingTimeoutMs = 20000;
 constexpr int kMinGapUs = 25000, kMaxGapUs = 60000;
+constexpr int kEndMs = 500;
 constexpr int kMaxPasses = 1 << 16;
 constexpr int kStereo = 2;
 constexpr int kLookUs = 20, kTakeTimeoutUs = 100000;
 
-constexpr size_t kFitPasses = 16; // passes on each side of a hit that its line is fitted to
+struct Pass
+{
+    int64_t moment; // hitClockUs as its post-mix step began
+    int64_t frame;  // the mixer's count of frames as it began
+};
 
-std::vector<int64_t> passMoments;  // hitClockUs at the start of each pass's post-mix step
-std::vector<double> passEarliness; // how long before the pass clock's line each pass came
+std::vector<Pass> passes; // room made beforehand: the audio thread allocates nothing
+std::atomic<int> passCount;
 
 void timedMixPass(void* unused, Uint8* stream, int len)
 {
-    const int64_t now = hitClockUs();
-    const PassLine line = passLine();
-    if (passMoments.size() < passMoments.capacity())
+    if (passes.size() < passes.capacity())
     {
-        passMoments.push_back(now);
-        if (line.period > 0)
-            passEarliness.push_back(line.due - double(now));
+        passes.push_back({hitClockUs(), mixedFrames});
+        passCount.store(int(passes.size()), std::memory_order_release);
     }
     mixPass(unused, stream, len);
 }
 
-// The moment of a tap frame on the least-squares line through the moments of the
-// passes around it: the disk driver's clock drifts, as no sound card's does.
-double frameMoment(const std::vector<int64_t>& moments, int64_t frame)
+// The device's steady line: moment = at + perFrame * frame, through the first pass of
+// every request after the settling passes.
+struct DeviceLine
 {
-    const size_t pass = size_t(frame / kMixerBuffer);
-    const size_t from = pass > kFitPasses ? pass - kFitPasses : 0;
-    const size_t to = std::min(moments.size(), pass + kFitPasses);
-    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-    for (size_t k = from; k < to; ++k)
+    double at, perFrame;
+    double moment(int64_t frame) const
     {
-        const double x = double(k) * kMixerBuffer - double(frame);
-        const double y = double(moments[k] - moments[from]);
-        n += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
+        return at + perFrame * double(frame);
     }
-    const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
-    return double(moments[from]) + (sy - slope * sx) / n;
+};
+
+bool firstOfRequest(size_t k)
+{
+    const double passUs = 1e6 * double(passes[k].frame - passes[k - 1].frame) / kMixerRate;
+    return double(passes[k].moment - passes[k - 1].moment) > passUs / 4;
 }
 
-// First frames of the hits' sounds: a frame that sounds after one that did not.
+DeviceLine fitDeviceLine()
+{
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    const double x0 = double(passes[kSettlingPasses].frame);
+    const double y0 = double(passes[kSettlingPasses].moment);
+    for (size_t k = kSettlingPasses; k < passes.size(); ++k)
+        if (firstOfRequest(k))
+        {
+            const double x = double(passes[k].frame) - x0, y = double(passes[k].moment) - y0;
+            n += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
+        }
+    const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
+    return {y0 + (sy - slope * sx) / n - slope * x0, slope};
+}
+
+// How far the device's requests came after (positive) or before its line, and how many
+// passes it asked for at once.
+void reportDevice(const DeviceLine& line)
+{
+    std::vector<double> off;
+    int most = 1, run = 1;
+    for (size_t k = kSettlingPasses; k < passes.size(); ++k)
+    {
+        const bool first = firstOfRequest(k);
+        run = first ? 1 : run + 1;
+        most = std::max(most, run);
+        if (first)
+            off.push_back((double(passes[k].moment) - line.moment(passes[k].frame)) / 1000);
+    }
+    std::sort(off.begin(), off.end());
+    report("device: frames per pass", double(passes[1].frame - passes[0].frame), "");
+    report("device: most passes asked for at once", most, "");
+    report("device: requests off its line, earliest", off.front(), "ms");
+    report("device: requests off its line, 99.9th pct", off[off.size() * 999 / 1000], "ms");
+    report("device: requests off its line, latest", off.back(), "ms");
+}
+
+// First frames of the hits' sounds, on the mixer's count: a frame that sounds after
+// one that did not.
 std::vector<int64_t> onsets(const std::vector<int16_t>& stream)
 {
     std::vector<int64_t> found;
     for (size_t f = 1; f * kStereo < stream.size(); ++f)
         if (stream[f * kStereo] != 0 && stream[(f - 1) * kStereo] == 0)
-            found.push_back(int64_t(f));
+            found.push_back(int64_t(f) - tapFrame(0));
     return found;
 }
 
@@ -89,87 +131,53 @@ void reportDelays(const std::string& path, const std::vector<double>& delaysMs)
     double sum = 0;
     for (double d : delaysMs)
         sum += d;
-    const std::string name = path;
-    report(name + ", min", *low, "ms");
-    report(name + ", mean", sum / double(delaysMs.size()), "ms");
-    report(name + ", max", *high, "ms");
-    report(name + ", spread", *high - *low, "ms");
+    report(path + ", min", *low, "ms");
+    report(path + ", mean", sum / double(delaysMs.size()), "ms");
+    report(path + ", max", *high, "ms");
+    report(path + ", spread", *high - *low, "ms");
 }
 
-void hitTiming()
+struct Sent
 {
-    const int hits = scaled(1000, 10);
-    XServer server = startXvfb();
-    setenv("DISPLAY", server.display.c_str(), 1);
-    // The dummy driver paces the mixer at real time. Classic SDL asks for one pass at
-    // a time; sdl12-compat for several at once, ahead of their time, as the figures show.
-    const std::string stage = enterStage("x11", "dummy");
-    writeWav16("kits/hit.wav", constantStereo(kShotFrames, 4000), kStereo);
-    assignSlot(0, "kits/hit.wav", "hit");
-    switchScreen(kSamplePads);
-    pointAtFirstPad();
-    if (!openPresser(server.display))
-    {
-        leaveStage(stage);
-        stopXvfb(server);
-        return;
-    }
-    passMoments.clear();
-    passMoments.reserve(kMaxPasses);
-    passEarliness.clear();
-    passEarliness.reserve(kMaxPasses);
-    startMixTap(kMaxPasses * kMixerBuffer, timedMixPass);
-    std::vector<int64_t> sent, stamped;
-    std::thread hitter(
-        [&]
-        {
-            std::mt19937 random(20261208);
-            std::uniform_int_distribution<int> gap(kMinGapUs, kMaxGapUs);
-            usleep(kFirstGapMs * 1000);
-            for (int i = 0; i < hits; ++i)
-            {
-                const bool key = i % 2 == 0;
-                const int64_t at = hitClockUs();
-                key ? sendKey(XK_z, true) : sendButton(true);
-                // The main loop's stamp of the press, once it has taken it from the queue.
-                int64_t taken = 0;
-                for (int waited = 0; waited < kTakeTimeoutUs && taken < at; waited += kLookUs)
-                {
-                    usleep(kLookUs);
-                    taken = __atomic_load_n(&event_stamp, __ATOMIC_RELAXED);
-                }
-                sent.push_back(at);
-                stamped.push_back(taken);
-                usleep(static_cast<useconds_t>(gap(random) / 2));
-                key ? sendKey(XK_z, false) : sendButton(false);
-                usleep(static_cast<useconds_t>(gap(random) / 2));
-            }
-            usleep(kFirstGapMs * 1000);
-            SDL_Event quit = {};
-            quit.type = SDL_QUIT;
-            SDL_PushEvent(&quit);
-        });
-    mainLoop();
-    hitter.join();
-    closePresser();
-    SDL_LockAudio();
-    const std::vector<int16_t> stream = tappedStream();
-    const std::vector<int64_t> moments = passMoments;
-    const std::vector<double> earliness = passEarliness;
-    SDL_UnlockAudio();
-    leaveStage(stage);
-    stopXvfb(server);
+    int64_t at;    // when the press went to the X server
+    int64_t taken; // the main loop's stamp of it, once taken from the queue
+};
 
-    std::vector<double> early = earliness;
-    std::sort(early.begin(), early.end());
-    if (!early.empty())
+// Presses at random moments once the device has played a while, key and pointer by
+// turns, then a quit.
+void sendHits(int hits, std::vector<Sent>* sent)
+{
+    for (int waited = 0;
+         passCount.load(std::memory_order_acquire) < kSettlingPasses && waited < kSettlingTimeoutMs;
+         ++waited)
+        usleep(1000);
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> gap(kMinGapUs, kMaxGapUs);
+    for (int i = 0; i < hits && passCount.load() >= kSettlingPasses; ++i)
     {
-        report("pass before the pass clock's line, 99th pct", early[early.size() * 99 / 100] / 1000,
-               "ms");
-        report("pass before the pass clock's line, most", early.back() / 1000, "ms");
+        const bool key = i % 2 == 0;
+        const int64_t at = hitClockUs();
+        key ? sendKey(XK_z, true) : sendButton(true);
+        int64_t taken = 0;
+        for (int waited = 0; waited < kTakeTimeoutUs && taken < at; waited += kLookUs)
+        {
+            usleep(kLookUs);
+            taken = __atomic_load_n(&event_stamp, __ATOMIC_RELAXED);
+        }
+        sent->push_back({at, taken});
+        usleep(static_cast<useconds_t>(gap(random) / 2));
+        key ? sendKey(XK_z, false) : sendButton(false);
+        usleep(static_cast<useconds_t>(gap(random) / 2));
     }
-    report("hit delay D", double(kHitDelayUs) / 1000, "ms");
-    const std::vector<int64_t> heard = onsets(stream);
+    usleep(kEndMs * 1000);
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+}
+
+void reportHits(const std::vector<Sent>& sent, const std::vector<int64_t>& heard,
+                const DeviceLine& line)
+{
     report("hits sent", double(sent.size()), "");
     report("hits heard", double(heard.size()), "");
     if (heard.size() != sent.size())
@@ -177,15 +185,62 @@ void hitTiming()
     std::vector<double> keys, pointer, queued, placed;
     for (size_t i = 0; i < sent.size(); ++i)
     {
-        const double heardAt = frameMoment(moments, heard[i]);
-        (i % 2 == 0 ? keys : pointer).push_back((heardAt - double(sent[i])) / 1000);
-        queued.push_back(double(stamped[i] - sent[i]) / 1000);
-        placed.push_back((heardAt - double(stamped[i])) / 1000);
+        const double heardAt = line.moment(heard[i]);
+        (i % 2 == 0 ? keys : pointer).push_back((heardAt - double(sent[i].at)) / 1000);
+        queued.push_back(double(sent[i].taken - sent[i].at) / 1000);
+        placed.push_back((heardAt - double(sent[i].taken)) / 1000);
     }
-    reportDelays("hit sent to first mixed frame, keys", keys);
-    reportDelays("hit sent to first mixed frame, pointer", pointer);
+    reportDelays("hit sent to first frame heard, keys", keys);
+    reportDelays("hit sent to first frame heard, pointer", pointer);
     reportDelays("hit sent to taken from the queue", queued);
-    reportDelays("hit taken to first mixed frame", placed);
+    reportDelays("hit taken to first frame heard", placed);
+}
+
+void hitTiming()
+{
+    SoundServer pulse = startPulse(kMixerRate);
+    if (pulse.pid == 0)
+    {
+        std::printf("  no PulseAudio server (install pulseaudio): hits not timed\n");
+        return;
+    }
+    setenv("PULSE_SERVER", pulse.server.c_str(), 1);
+    XServer server = startXvfb();
+    setenv("DISPLAY", server.display.c_str(), 1);
+    const std::string stage = enterStage("x11", "pulse");
+    writeWav16("kits/hit.wav", constantStereo(kShotFrames, 4000), kStereo);
+    assignSlot(0, "kits/hit.wav", "hit");
+    switchScreen(kSamplePads);
+    pointAtFirstPad();
+    std::vector<Sent> sent;
+    if (openPresser(server.display))
+    {
+        passes.clear();
+        passes.reserve(kMaxPasses);
+        passCount = 0;
+        startMixTap(kMaxPasses * kMixerBuffer, timedMixPass);
+        std::thread hitter(sendHits, scaled(1000, 10), &sent);
+        mainLoop();
+        hitter.join();
+        closePresser();
+    }
+    SDL_LockAudio();
+    const std::vector<int16_t> stream = tappedStream();
+    const int64_t delayUs = hitDelayUs();
+    SDL_UnlockAudio();
+    leaveStage(stage);
+    stopXvfb(server);
+    stopPulse(pulse);
+    unsetenv("PULSE_SERVER");
+    if (passes.size() <= kSettlingPasses + 1)
+    {
+        std::printf("  the PulseAudio server played too little: hits not timed\n");
+        return;
+    }
+    const DeviceLine line = fitDeviceLine();
+    reportDevice(line);
+    report("hit delay D, as the program settled it", double(delayUs) / 1000, "ms");
+    reportHits(sent, onsets(stream), line);
 }
 
 const bool registered = registerBench("hits", hitTiming);

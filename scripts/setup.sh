@@ -9,7 +9,8 @@ googletest libgtest-dev libx11-dev
 xvfb xdotool x11-apps imagemagick
 clang libclang-rt-14-dev clang-format
 dpkg-dev file
-qemu-system-x86 busybox-static alsa-utils"
+qemu-system-x86 busybox-static alsa-utils
+pulseaudio"
 
 missing=""
 for package in $packages; do

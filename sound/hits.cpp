@@ -118,12 +118,12 @@ int32_t hitVolume(int32_t velocity)
 
 int64_t hitDelayUs()
 {
-    return kHitDelayUs + requestLeadUs();
+    return kHitDelayUs + passLeadUs();
 }
 
 int64_t hitFrame(int64_t stampUs)
 {
-    const int64_t leadFrames = requestLeadUs() * kMixerRate / 1000000;
+    const int64_t leadFrames = passLeadUs() * kMixerRate / 1000000;
     return std::clamp(frameAtUs(stampUs + hitDelayUs()), mixedFrames,
                       mixedFrames + kMaxHitAheadFrames + leadFrames);
 }

@@ -21,7 +21,7 @@ constexpr double kStallUs = 100000;
 constexpr double kRequestPeriods = 0.25;
 
 PassLine line;
-int32_t mostRequestPasses = 1; // of the settled line: never fewer, so hits stay on time
+int32_t mostPassesAhead; // of the settled line: never fewer, so hits stay on time
 } // namespace
 
 PassLine advanceLine(const PassLine& before, int64_t frame, int32_t frames, int64_t nowUs)
@@ -31,22 +31,22 @@ PassLine advanceLine(const PassLine& before, int64_t frame, int32_t frames, int6
     if (before.period <= 0 || std::fabs(error) > std::max(kStallPeriods * before.period, kStallUs))
     {
         const double nominal = 1e6 * frames / kMixerRate;
-        return {frame + frames, frames, now + nominal, nominal, now, 1, 1};
+        return {frame + frames, frames, now + nominal, nominal, now, 1, 0};
     }
     PassLine after = before;
     after.frame = frame + frames;
     after.frames = frames;
     after.lastUs = now;
+    after.passesAhead =
+        static_cast<int32_t>(std::floor(std::max(-error, 0.0) / before.period + 0.5));
     if (now - before.lastUs < kRequestPeriods * before.period)
     {
         after.due = before.due + before.period;
-        after.requestPasses = before.requestPasses + 1;
         return after;
     }
     after.due = before.due + kPhaseGain * error + before.period;
     after.period = before.period + kPeriodGain * error;
     after.requests = before.requests + 1;
-    after.requestPasses = 1;
     return after;
 }
 
@@ -62,7 +62,7 @@ void tickPassClock(int32_t frames, int64_t nowUs)
     line = advanceLine(line, mixedFrames, frames, nowUs);
     mixedFrames += frames;
     if (line.requests > kSettlingRequests)
-        mostRequestPasses = std::clamp(line.requestPasses, mostRequestPasses, kMaxRequestPasses);
+        mostPassesAhead = std::clamp(line.passesAhead, mostPassesAhead, kMaxPassesAhead);
 }
 
 int64_t frameAtUs(int64_t us)
@@ -75,14 +75,14 @@ PassLine passLine()
     return line;
 }
 
-int64_t requestLeadUs()
+int64_t passLeadUs()
 {
-    return int64_t(mostRequestPasses - 1) * line.frames * 1000000 / kMixerRate;
+    return int64_t(mostPassesAhead) * line.frames * 1000000 / kMixerRate;
 }
 
 void resetPassClock()
 {
     mixedFrames = 0;
     line = {};
-    mostRequestPasses = 1;
+    mostPassesAhead = 0;
 }

@@ -8,7 +8,8 @@
 //
 // Some audio layers ask for several passes in one request, all mixed at once and
 // heard one after the other. Only the first pass of a request tells when its frames
-// are heard; the others are mixed ahead of their time, and hits must allow for it.
+// are heard; the others are mixed whole passes ahead of their time, and hits must
+// allow for that.
 #pragma once
 
 #include <cstdint>
@@ -18,27 +19,30 @@
 extern int64_t mixedFrames;
 
 // The smoothed line: when the pass that begins at `frame` is due, how long a pass of
-// `frames` frames takes, and the requests it was drawn from.
+// `frames` frames takes, the requests it was drawn from, and how far ahead of the
+// line the latest pass came.
 struct PassLine
 {
     int64_t frame;
     int32_t frames;
-    double due;            // microseconds, on hitClockUs's clock
-    double period;         // microseconds; 0 before the first pass
-    double lastUs;         // the moment of the latest pass
-    int32_t requests;      // device requests since the line started
-    int32_t requestPasses; // passes of the latest request so far
+    double due;          // microseconds, on hitClockUs's clock
+    double period;       // microseconds; 0 before the first pass
+    double lastUs;       // the moment of the latest pass
+    int32_t requests;    // device requests since the line started
+    int32_t passesAhead; // whole passes the latest pass came before its time
 };
 
-// Requests the line needs before the number of passes in one tells something: the
-// first requests of a device may fill its whole buffer at once.
+// Requests the line needs before passes ahead of it tell something: the first
+// requests of a device may fill its whole buffer at once.
 constexpr int32_t kSettlingRequests = 64;
-// Passes of one request taken into account, at most: more are a layer gone astray.
-constexpr int32_t kMaxRequestPasses = 16;
+// Passes ahead taken into account, at most: more are a layer gone astray.
+constexpr int32_t kMaxPassesAhead = 15;
 
 // The line after the pass of `frames` frames that began at `frame` was mixed at
 // `nowUs`. A pass mixed within a quarter period of the one before belongs to the same
-// request and moves the line on without correcting it. The first pass, or one far off
+// request and moves the line on without correcting it; a pass that comes half a pass
+// or more before its time on the line counts as that many whole passes ahead (one
+// mixed right after a late one, to catch up, is not ahead). The first pass, or one far off
 // the line (the device stopped a while), starts it afresh at the mixer's nominal
 // period, which the loop then corrects: the spacing of a device's first passes says
 // nothing of its period.
@@ -48,7 +52,7 @@ PassLine advanceLine(const PassLine& line, int64_t frame, int32_t frames, int64_
 int64_t lineFrameAt(const PassLine& line, int64_t us);
 
 // Audio thread, at the end of each pass: feeds the pass's moment to the line, counts
-// its frames and the passes of its request.
+// its frames and keeps the most passes ahead of the settled line.
 void tickPassClock(int32_t frames, int64_t nowUs);
 
 // The frame heard at `us` on the current line, and the current line. Under the
@@ -56,10 +60,10 @@ void tickPassClock(int32_t frames, int64_t nowUs);
 int64_t frameAtUs(int64_t us);
 PassLine passLine();
 
-// How long before it is heard a pass may be mixed: every pass of the longest request
-// the settled line has seen but its first. Zero while the device asks for one pass at
-// a time. Under the audio lock.
-int64_t requestLeadUs();
+// How long before its time a pass may be mixed: the most whole passes ahead of the
+// settled line seen so far, never fewer. Zero while the device asks for one pass at a
+// time. Under the audio lock.
+int64_t passLeadUs();
 
 // A new mixer: no frames mixed, no line yet, no requests seen.
 void resetPassClock();

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -94,6 +95,37 @@ void stopXvfb(XServer& server)
     if (server.pid > 0 && kill(server.pid, SIGTERM) == 0)
         waitPid(server.pid, 5000);
     server.pid = 0;
+}
+
+SoundServer startPulse(int rate)
+{
+    char dir[] = "/tmp/padbox-pulse-XXXXXX";
+    if (!mkdtemp(dir))
+        return {};
+    const std::string socket = std::string(dir) + "/native";
+    const std::string home = std::string("HOME=") + dir,
+                      runtime = std::string("XDG_RUNTIME_DIR=") + dir;
+    const pid_t pid = spawn({"pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1",
+                             "--disallow-exit", "--use-pid-file=no", "--log-target=stderr", "-L",
+                             "module-null-sink sink_name=padbox rate=" + std::to_string(rate), "-L",
+                             "module-native-protocol-unix auth-anonymous=1 socket=" + socket},
+                            {home, runtime}, dir, "", std::string(dir) + "/log.txt");
+    SoundServer server = {pid, dir, "unix:" + socket};
+    for (int waited = 0; waited < 5000 && access(socket.c_str(), F_OK) != 0; waited += 10)
+        usleep(10000);
+    if (access(socket.c_str(), F_OK) != 0)
+        stopPulse(server);
+    return server;
+}
+
+void stopPulse(SoundServer& server)
+{
+    if (server.pid > 0 && kill(server.pid, SIGTERM) == 0)
+        waitPid(server.pid, 5000);
+    server.pid = 0;
+    std::error_code ignored;
+    if (!server.dir.empty())
+        std::filesystem::remove_all(server.dir, ignored);
 }
 
 ProgramRun startProgram(const XServer& server, const std::string& dir,

@@ -27,6 +27,18 @@ struct ProgramRun
 XServer startXvfb(const std::string& screen = "320x240x24");
 void stopXvfb(XServer& server);
 
+// A PulseAudio server of its own whose only sink is a null sink at `rate`: it takes
+// frames on the system's monotonic clock, steadily, as a sound card takes them on its
+// crystal. Pid 0 when pulseaudio is not installed or does not start.
+struct SoundServer
+{
+    pid_t pid = 0;
+    std::string dir;    // its runtime folder
+    std::string server; // for PULSE_SERVER
+};
+SoundServer startPulse(int rate);
+void stopPulse(SoundServer& server);
+
 // Starts `program` (default: the stage's padbox) in dir with the server's display.
 // Extra environment entries are "NAME=value". The standard descriptors in closedFds
 // are closed when it starts, as a launcher's `>&-` leaves them.

@@ -40,41 +40,56 @@ TEST(PassClock, WobblingPassesGiveASteadyLineAtTheDevicesRateAndAStallStartsItAf
     EXPECT_EQ(lineFrameAt(line, int64_t(line.due)), frame);
 }
 
-TEST(PassClock, PassesAskedForTogetherFollowTheirRequestsLineAndSetTheLead)
+TEST(PassClock, PassesMixedAheadOfTheirTimeSetTheLeadAndPassesCatchingUpDoNot)
 {
-    // A layer that asks for two passes at once, every two periods, on a steady clock.
     constexpr double kPeriodUs = 1e6 * kMixerBuffer / kMixerRate;
+    constexpr int64_t kOnePassUs = int64_t(kMixerBuffer) * 1000000 / kMixerRate;
     std::mt19937 random(11);
     std::uniform_real_distribution<double> wobble(0, 300);
+    const auto pass = [](double at) { tickPassClock(kMixerBuffer, int64_t(at)); };
+
+    // A device asked for one pass at a time, whose first request fills its buffer with
+    // eight passes at once (the line has not settled: they count for nothing), and
+    // whose thread is now and then woken more than a pass late and then mixes the next
+    // pass at once, to catch up.
     resetPassClock();
-    EXPECT_EQ(requestLeadUs(), 0);
-    const double start = 5e6;
-    // Its first request fills the device's buffer: eight passes at once, which must not
-    // count, as the line has not settled.
+    double at = 5e6;
     for (int k = 0; k < 8; ++k)
-        tickPassClock(kMixerBuffer, int64_t(start));
+        pass(at);
+    for (int k = 0; k < 400; ++k)
+    {
+        at += kPeriodUs;
+        const bool late = k % 50 == 49;
+        pass(at + wobble(random) + (late ? 12000 : 0));
+        if (late) // the next pass, due a period later, mixed right after
+            pass(at + 12010), at += kPeriodUs;
+    }
+    EXPECT_EQ(passLeadUs(), 0);
+
+    // A layer that asks for two passes at once, every two periods.
+    resetPassClock();
     int64_t firstFrame = 0;
-    double firstAt = 0;
     for (int request = 0; request < 400; ++request)
     {
-        firstAt = start + (4 + 2 * request) * kPeriodUs + wobble(random);
+        at += 2 * kPeriodUs;
+        const double first = at + wobble(random);
         firstFrame = mixedFrames;
-        tickPassClock(kMixerBuffer, int64_t(firstAt));
-        tickPassClock(kMixerBuffer, int64_t(firstAt + 20));
+        pass(first);
+        pass(first + 20);
     }
     const PassLine line = passLine();
-    EXPECT_EQ(line.requests, 400 + 1);
+    EXPECT_EQ(line.requests, 400);
     EXPECT_NEAR(line.period, kPeriodUs, 5) << "a pass's period, though requests come every two";
     // The line runs through the first passes of the requests, not between the pairs.
-    EXPECT_NEAR(double(frameAtUs(int64_t(firstAt))), double(firstFrame), 300 / kPeriodUs * 256);
-    EXPECT_EQ(requestLeadUs(), int64_t(kMixerBuffer) * 1000000 / kMixerRate);
+    EXPECT_NEAR(double(frameAtUs(int64_t(at))), double(firstFrame), 400 / kPeriodUs * 256);
+    EXPECT_EQ(passLeadUs(), kOnePassUs);
 
     // A single longer request, once settled, raises the lead for good.
-    const double later = firstAt + 2 * kPeriodUs;
+    at += 2 * kPeriodUs;
     for (int k = 0; k < 3; ++k)
-        tickPassClock(kMixerBuffer, int64_t(later + k * 10));
-    tickPassClock(kMixerBuffer, int64_t(later + 3 * kPeriodUs));
-    EXPECT_EQ(requestLeadUs(), 2 * int64_t(kMixerBuffer) * 1000000 / kMixerRate);
+        pass(at + k * 10);
+    pass(at + 3 * kPeriodUs);
+    EXPECT_EQ(passLeadUs(), int64_t(2 * kMixerBuffer) * 1000000 / kMixerRate);
     resetPassClock();
-    EXPECT_EQ(requestLeadUs(), 0);
+    EXPECT_EQ(passLeadUs(), 0);
 }
