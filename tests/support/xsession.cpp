@@ -105,11 +105,12 @@ SoundServer startPulse(int rate)
     const std::string socket = std::string(dir) + "/native";
     const std::string home = std::string("HOME=") + dir,
                       runtime = std::string("XDG_RUNTIME_DIR=") + dir;
-    const pid_t pid = spawn({"pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1",
-                             "--disallow-exit", "--use-pid-file=no", "--log-target=stderr", "-L",
-                             "module-null-sink sink_name=padbox rate=" + std::to_string(rate), "-L",
-                             "module-native-protocol-unix auth-anonymous=1 socket=" + socket},
-                            {home, runtime}, dir, "", std::string(dir) + "/log.txt");
+    const pid_t pid =
+        spawn({"pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1", "--disallow-exit",
+               "--use-pid-file=no", "--log-target=stderr", "-L",
+               "module-null-sink sink_name=padbox norewinds=1 rate=" + std::to_string(rate), "-L",
+               "module-native-protocol-unix auth-anonymous=1 socket=" + socket},
+              {home, runtime}, dir, "", std::string(dir) + "/log.txt");
     SoundServer server = {pid, dir, "unix:" + socket};
     for (int waited = 0; waited < 5000 && access(socket.c_str(), F_OK) != 0; waited += 10)
         usleep(10000);
