@@ -48,8 +48,8 @@ int32_t hitVolume(int32_t velocity);
 // The sound of a hit. Any thread; takes the audio lock itself.
 void playHit(const Hit& hit);
 
-// The delay from a hit to its first frame: kHitDelayUs and the pass clock's lead. Under the audio
-// lock.
+// The delay from a hit to its first frame: kHitDelayUs and the pass clock's lead.
+// Under the audio lock.
 int64_t hitDelayUs();
 
 // The frame a hit stamped `stampUs` is heard from: its moment plus the delay on the

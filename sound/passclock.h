@@ -42,10 +42,10 @@ constexpr int32_t kMaxPassesAhead = 15;
 // `nowUs`. A pass mixed within a quarter period of the one before belongs to the same
 // request and moves the line on without correcting it; a pass that comes half a pass
 // or more before its time on the line counts as that many whole passes ahead (one
-// mixed right after a late one, to catch up, is not ahead). The first pass, or one far off
-// the line (the device stopped a while), starts it afresh at the mixer's nominal
-// period, which the loop then corrects: the spacing of a device's first passes says
-// nothing of its period.
+// mixed right after a late one, to catch up, is not ahead). The first pass, or one
+// far off the line (the device stopped a while), starts it afresh at the mixer's
+// nominal period, which the loop then corrects: the spacing of a device's first
+// passes says nothing of its period.
 PassLine advanceLine(const PassLine& line, int64_t frame, int32_t frames, int64_t nowUs);
 
 // The frame the line puts at `us`: the next pass's first frame while it has no period.
