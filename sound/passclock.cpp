@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 int64_t mixedFrames;
 
@@ -20,8 +21,40 @@ constexpr double kStallUs = 100000;
 // Passes closer together than this share a request.
 constexpr double kRequestPeriods = 0.25;
 
+// Passes ahead count once a quarter of the requests of a window show them: a layer
+// that mixes ahead does so request after request, while a refill after an underrun or
+// a catch-up after a late wake-up comes now and then.
+constexpr int32_t kWindowRequests = 64;
+constexpr int32_t kLeadRequests = kWindowRequests / 4;
+
 PassLine line;
 int32_t mostPassesAhead; // of the settled line: never fewer, so hits stay on time
+int32_t requestAhead;    // most passes ahead among the passes of the current request
+int32_t windowRequests;  // requests of the current window so far
+int32_t aheadRequests[kMaxPassesAhead + 1]; // of them, those at least n passes ahead
+
+void clearWindow()
+{
+    windowRequests = 0;
+    std::fill(std::begin(aheadRequests), std::end(aheadRequests), 0);
+}
+
+// A request is complete, `ahead` passes ahead at most: counted in the window, which
+// when full may raise the lead.
+void countRequest(int32_t ahead)
+{
+    for (int32_t n = 1; n <= ahead; ++n)
+        ++aheadRequests[n];
+    if (++windowRequests < kWindowRequests)
+        return;
+    for (int32_t n = kMaxPassesAhead; n > mostPassesAhead; --n)
+        if (aheadRequests[n] >= kLeadRequests)
+        {
+            mostPassesAhead = n;
+            break;
+        }
+    clearWindow();
+}
 } // namespace
 
 PassLine advanceLine(const PassLine& before, int64_t frame, int32_t frames, int64_t nowUs)
@@ -59,10 +92,20 @@ int64_t lineFrameAt(const PassLine& l, int64_t us)
 
 void tickPassClock(int32_t frames, int64_t nowUs)
 {
+    const int32_t requestsBefore = line.requests;
     line = advanceLine(line, mixedFrames, frames, nowUs);
     mixedFrames += frames;
+    const int32_t ahead = std::min(line.passesAhead, kMaxPassesAhead);
+    if (line.requests == requestsBefore)
+    {
+        requestAhead = std::max(requestAhead, ahead);
+        return;
+    }
     if (line.requests > kSettlingRequests)
-        mostPassesAhead = std::clamp(line.passesAhead, mostPassesAhead, kMaxPassesAhead);
+        countRequest(requestAhead);
+    else
+        clearWindow();
+    requestAhead = ahead;
 }
 
 int64_t frameAtUs(int64_t us)
@@ -85,4 +128,6 @@ void resetPassClock()
     mixedFrames = 0;
     line = {};
     mostPassesAhead = 0;
+    requestAhead = 0;
+    clearWindow();
 }

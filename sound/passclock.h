@@ -52,7 +52,8 @@ PassLine advanceLine(const PassLine& line, int64_t frame, int32_t frames, int64_
 int64_t lineFrameAt(const PassLine& line, int64_t us);
 
 // Audio thread, at the end of each pass: feeds the pass's moment to the line, counts
-// its frames and keeps the most passes ahead of the settled line.
+// its frames and keeps the most passes ahead of the settled line that a quarter of
+// the requests of some window of 64 showed.
 void tickPassClock(int32_t frames, int64_t nowUs);
 
 // The frame heard at `us` on the current line, and the current line. Under the
@@ -61,7 +62,7 @@ int64_t frameAtUs(int64_t us);
 PassLine passLine();
 
 // How long before its time a pass may be mixed: the most whole passes ahead of the
-// settled line seen so far, never fewer. Zero while the device asks for one pass at a
+// settled line kept so far, never fewer. Zero while the device asks for one pass at a
 // time. Under the audio lock.
 int64_t passLeadUs();
 

@@ -40,56 +40,63 @@ TEST(PassClock, WobblingPassesGiveASteadyLineAtTheDevicesRateAndAStallStartsItAf
     EXPECT_EQ(lineFrameAt(line, int64_t(line.due)), frame);
 }
 
-TEST(PassClock, PassesMixedAheadOfTheirTimeSetTheLeadAndPassesCatchingUpDoNot)
+TEST(PassClock, LayersThatMixPassesAheadSetTheLeadAndRefillsOrCatchUpsNowAndThenDoNot)
 {
     constexpr double kPeriodUs = 1e6 * kMixerBuffer / kMixerRate;
-    constexpr int64_t kOnePassUs = int64_t(kMixerBuffer) * 1000000 / kMixerRate;
+    const auto passesUs = [](int passes)
+    { return int64_t(passes) * kMixerBuffer * 1000000 / kMixerRate; };
     std::mt19937 random(11);
     std::uniform_real_distribution<double> wobble(0, 300);
     const auto pass = [](double at) { tickPassClock(kMixerBuffer, int64_t(at)); };
+    double at = 5e6;
+    // `requests` requests of `passes` passes each, every `passes` periods.
+    const auto requests = [&](int count, int passes)
+    {
+        for (int request = 0; request < count; ++request)
+        {
+            at += passes * kPeriodUs;
+            const double first = at + wobble(random);
+            for (int k = 0; k < passes; ++k)
+                pass(first + 20 * k);
+        }
+    };
 
     // A device asked for one pass at a time, whose first request fills its buffer with
-    // eight passes at once (the line has not settled: they count for nothing), and
-    // whose thread is now and then woken more than a pass late and then mixes the next
-    // pass at once, to catch up.
+    // eight passes at once (the line has not settled: they count for nothing). Now and
+    // then its thread is woken more than a pass late and mixes the next pass at once to
+    // catch up, and now and then, after an underrun, it refills three passes at once.
     resetPassClock();
-    double at = 5e6;
     for (int k = 0; k < 8; ++k)
         pass(at);
-    for (int k = 0; k < 400; ++k)
+    for (int k = 0; k < 1000; ++k)
     {
         at += kPeriodUs;
-        const bool late = k % 50 == 49;
-        pass(at + wobble(random) + (late ? 12000 : 0));
-        if (late) // the next pass, due a period later, mixed right after
-            pass(at + 12010), at += kPeriodUs;
+        if (k % 50 == 49) // the late one, and the next pass, due a period later
+            pass(at + 12000), pass(at + 12010), at += kPeriodUs;
+        else if (k % 40 == 39) // the refill
+            pass(at), pass(at + 10), pass(at + 20), at += 2 * kPeriodUs;
+        else
+            pass(at + wobble(random));
     }
     EXPECT_EQ(passLeadUs(), 0);
 
     // A layer that asks for two passes at once, every two periods.
     resetPassClock();
-    int64_t firstFrame = 0;
-    for (int request = 0; request < 400; ++request)
-    {
-        at += 2 * kPeriodUs;
-        const double first = at + wobble(random);
-        firstFrame = mixedFrames;
-        pass(first);
-        pass(first + 20);
-    }
+    requests(8, 1);
+    const int64_t firstFrame = mixedFrames + 399 * 2 * kMixerBuffer;
+    requests(400, 2);
     const PassLine line = passLine();
-    EXPECT_EQ(line.requests, 400);
+    EXPECT_EQ(line.requests, 408);
     EXPECT_NEAR(line.period, kPeriodUs, 5) << "a pass's period, though requests come every two";
     // The line runs through the first passes of the requests, not between the pairs.
     EXPECT_NEAR(double(frameAtUs(int64_t(at))), double(firstFrame), 400 / kPeriodUs * 256);
-    EXPECT_EQ(passLeadUs(), kOnePassUs);
+    EXPECT_EQ(passLeadUs(), passesUs(1));
 
-    // A single longer request, once settled, raises the lead for good.
-    at += 2 * kPeriodUs;
-    for (int k = 0; k < 3; ++k)
-        pass(at + k * 10);
-    pass(at + 3 * kPeriodUs);
-    EXPECT_EQ(passLeadUs(), int64_t(2 * kMixerBuffer) * 1000000 / kMixerRate);
+    // Requests of three passes for a while raise the lead for good.
+    requests(200, 3);
+    EXPECT_EQ(passLeadUs(), passesUs(2));
+    requests(200, 2);
+    EXPECT_EQ(passLeadUs(), passesUs(2));
     resetPassClock();
     EXPECT_EQ(passLeadUs(), 0);
 }
