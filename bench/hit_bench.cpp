@@ -63,11 +63,12 @@ void timedMixPass(void* unused, Uint8* stream, int len)
 struct DeviceLine
 {
     double at, perFrame;
-    double moment(int64_t frame) const
-    {
-        return at + perFrame * double(frame);
-    }
 };
+
+double momentOf(const DeviceLine& line, int64_t frame)
+{
+    return line.at + line.perFrame * double(frame);
+}
 
 bool firstOfRequest(size_t k)
 {
@@ -102,7 +103,7 @@ void reportDevice(const DeviceLine& line)
         run = first ? 1 : run + 1;
         most = std::max(most, run);
         if (first)
-            off.push_back((double(passes[k].moment) - line.moment(passes[k].frame)) / 1000);
+            off.push_back((double(passes[k].moment) - momentOf(line, passes[k].frame)) / 1000);
     }
     std::sort(off.begin(), off.end());
     report("device: frames per pass", double(passes[1].frame - passes[0].frame), "");
@@ -185,7 +186,7 @@ void reportHits(const std::vector<Sent>& sent, const std::vector<int64_t>& heard
     std::vector<double> keys, pointer, queued, placed;
     for (size_t i = 0; i < sent.size(); ++i)
     {
-        const double heardAt = line.moment(heard[i]);
+        const double heardAt = momentOf(line, heard[i]);
         (i % 2 == 0 ? keys : pointer).push_back((heardAt - double(sent[i].at)) / 1000);
         queued.push_back(double(sent[i].taken - sent[i].at) / 1000);
         placed.push_back((heardAt - double(sent[i].taken)) / 1000);
