@@ -22,6 +22,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 #include <random>
 #include <string>
 #include <thread>
@@ -129,9 +130,7 @@ void reportDelays(const std::string& path, const std::vector<double>& delaysMs)
     if (delaysMs.empty())
         return;
     const auto [low, high] = std::minmax_element(delaysMs.begin(), delaysMs.end());
-    double sum = 0;
-    for (double d : delaysMs)
-        sum += d;
+    const double sum = std::accumulate(delaysMs.begin(), delaysMs.end(), 0.0);
     report(path + ", min", *low, "ms");
     report(path + ", mean", sum / double(delaysMs.size()), "ms");
     report(path + ", max", *high, "ms");
