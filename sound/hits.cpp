@@ -27,11 +27,6 @@ int pendingCount;
 Mix_Chunk views[kOneShotCount];    // the part of the slot's sound its channel plays
 int64_t soundStart[kOneShotCount]; // frame on which the view's sound began
 
-bool viewPlaying(int channel)
-{
-    return Mix_Playing(channel) && Mix_GetChunk(channel) == &views[channel];
-}
-
 // Has the channel play frames [from, to) of its slot's sound; a channel whose slot
 // has no sound falls silent, as a hit cuts what it played.
 void playView(int channel, int64_t from, int64_t to)
@@ -44,13 +39,9 @@ void playView(int channel, int64_t from, int64_t to)
 // The channel's sound, heard through its view, ends on `frame` at the latest.
 void cutAt(int channel, int64_t frame)
 {
-    if (!viewPlaying(channel))
+    if (!slotPartPlaying(channel, &views[channel]))
         return; // another sound, or none: the hit's own pass replaces it
-    const Mix_Chunk* sound = samples[channel];
-    const int64_t end =
-        soundStart[channel] +
-        (views[channel].abuf + views[channel].alen - sound->abuf) / kMixerFrameBytes;
-    if (frame < end)
+    if (frame < soundStart[channel] + slotPartEnd(channel, &views[channel]))
         playView(channel, mixedFrames - soundStart[channel], frame - soundStart[channel]);
 }
 
@@ -162,7 +153,7 @@ void retireHitView(int slot)
     if (slot >= kOneShotCount)
         return;
     SDL_LockAudio();
-    if (viewPlaying(slot))
+    if (slotPartPlaying(slot, &views[slot]))
         Mix_HaltChannel(slot);
     SDL_UnlockAudio();
 }

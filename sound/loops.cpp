@@ -101,8 +101,7 @@ void boundaryNow(int32_t control)
 
 bool viewPlaying(int loop)
 {
-    const int channel = loopChannel(loop);
-    return Mix_Playing(channel) && Mix_GetChunk(channel) == &views[loop];
+    return slotPartPlaying(loopChannel(loop), &views[loop]);
 }
 
 // The loops' views end where the old control loop's pass ends; after a hand-over
@@ -112,11 +111,9 @@ void fitViewsTo(int32_t control)
 {
     for (int i = 0; i < kLoopCount; ++i)
     {
-        const Mix_Chunk* sound = samples[loopChannel(i)];
-        if (!sonando[i] || !sound || marked[i] || !viewPlaying(i))
+        if (!sonando[i] || !samples[loopChannel(i)] || marked[i] || !viewPlaying(i))
             continue; // a loop marked at this boundary starts again anyway
-        const int64_t end = (views[i].abuf + views[i].alen - sound->abuf) / kMixerFrameBytes;
-        if (end != passLength(i, control))
+        if (slotPartEnd(loopChannel(i), &views[i]) != passLength(i, control))
             playPart(i, mixedFrames - boundaryAt, passLength(i, control));
     }
 }
@@ -297,13 +294,14 @@ void settleBeat()
     SDL_UnlockAudio();
 }
 
-bool beatPosition(int64_t* frame, int64_t* length)
+bool beatPosition(int32_t* loop, int64_t* frame, int64_t* length)
 {
     SDL_LockAudio();
     const int32_t control = canal_control;
     const bool running = control != kNoControlLoop && sonando[control] && hasSound(control);
     if (running)
     {
+        *loop = control;
         *length = slotFrames(loopChannel(control));
         *frame = std::clamp<int64_t>(mixedFrames - boundaryAt, 0, *length);
     }

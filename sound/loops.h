@@ -70,10 +70,10 @@ void retireLoopView(int slot);
 // Takes the audio lock.
 void settleBeat();
 
-// Where the beat is: frames of the control loop's pass mixed since its boundary, and
-// the pass's length. False when no control loop runs or it has no sound. Takes the
-// audio lock.
-bool beatPosition(int64_t* frame, int64_t* length);
+// Where the beat is: the control loop, frames of its pass mixed since its boundary,
+// and the pass's length, read together. False when no control loop runs or it has no
+// sound. Takes the audio lock.
+bool beatPosition(int32_t* loop, int64_t* frame, int64_t* length);
 
 // No loop on, none running, no control loop. Sounds still playing are left alone.
 // Takes the audio lock.

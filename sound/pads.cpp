@@ -55,9 +55,9 @@ Rgb blend(Rgb from, Rgb to, int64_t part, int64_t whole)
 // when a pass is longer than the bar has columns.
 void drawBeatBar()
 {
-    const int32_t control = canal_control;
+    int32_t control = kNoControlLoop;
     int64_t frame = 0, length = 0;
-    if (control == kNoControlLoop || !beatPosition(&frame, &length))
+    if (!beatPosition(&control, &frame, &length))
         return;
     const SDL_Rect& at = padRect(control);
     const Box bar = moved(kBeatBar, at.x, at.y);

@@ -78,6 +78,16 @@ void playSlotPart(int slot, Mix_Chunk* view, int64_t from, int64_t to)
     Mix_PlayChannelTimed(slot, view, kPlayOnce, kNoTimeLimit);
 }
 
+bool slotPartPlaying(int slot, const Mix_Chunk* view)
+{
+    return Mix_Playing(slot) && Mix_GetChunk(slot) == view;
+}
+
+int64_t slotPartEnd(int slot, const Mix_Chunk* view)
+{
+    return (view->abuf + view->alen - samples[slot]->abuf) / kMixerFrameBytes;
+}
+
 int64_t slotFrames(int slot)
 {
     return samples[slot] ? samples[slot]->alen / kMixerFrameBytes : 0;

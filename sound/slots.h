@@ -35,6 +35,11 @@ void playSlot(int slot);
 // sound leaves the channel alone. Under the audio lock.
 void playSlotPart(int slot, Mix_Chunk* view, int64_t from, int64_t to);
 
+// Whether the slot's channel plays through `view`, and the frame of the slot's sound
+// on which that view ends. Under the audio lock.
+bool slotPartPlaying(int slot, const Mix_Chunk* view);
+int64_t slotPartEnd(int slot, const Mix_Chunk* view);
+
 // Frames of the slot's sound; 0 when it has none.
 int64_t slotFrames(int slot);
 
