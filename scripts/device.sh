@@ -75,17 +75,21 @@ cmake --build "$build" --target device
 zip=$(ls "$build"/device/padbox-*.zip)
 
 # The zip itself, unpacked elsewhere: its stripped program starts from its folder under
-# Xvfb (through qemu), shows its window and quits on Escape with status 0.
+# Xvfb (through qemu), shows its window and quits on Escape with status 0. The server
+# must not reset when its last client leaves: SDL opens the display twice at start,
+# and xdotool comes and goes while it does, so a reset would refuse the program.
 smoke=$(mktemp -d)
 xvfb=""
 trap 'if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi; rm -rf "$smoke"' EXIT
 (cd "$smoke" && cmake -E tar xf "$OLDPWD/$zip")
-Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3>"$smoke/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp -noreset 3>"$smoke/display" 2>"$smoke/xvfb.log" &
 xvfb=$!
 while [ ! -s "$smoke/display" ]; do sleep 0.1; done
 DISPLAY=":$(cat "$smoke/display")"
 export DISPLAY
-(cd "$smoke/padbox" && SDL_AUDIODRIVER=dummy exec "$qemu" ./padbox) &
+# X11 only, and a time limit, so that a program that cannot reach the server ends
+# with an error rather than drawing on another driver until it is killed.
+(cd "$smoke/padbox" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec timeout 120 "$qemu" ./padbox) &
 program=$!
 tries=0
 until xdotool search --onlyvisible --name '^padbox$' >/dev/null 2>&1; do
@@ -101,6 +105,7 @@ status=0
 wait "$program" || status=$?
 if [ "$tries" -gt 200 ] || [ "$status" -ne 0 ]; then
     echo "The device folder's program showed no window or ended with status $status" >&2
+    cat "$smoke/xvfb.log" >&2
     exit 1
 fi
 echo "Device folder: $build/device/padbox ($zip)"
