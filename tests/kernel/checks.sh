@@ -49,6 +49,16 @@ ends() { # pid: the program quits in order on a terminate, with status 0
     wait "$1"
 }
 
+# SDL's ALSA driver has alsa-lib report each underrun of the playback: lines of the
+# emulator's load, not of padbox.
+withoutUnderruns() { # file
+    grep -v "^ALSA lib .*underrun occurred" "$1"
+}
+
+underruns() { # file: how many underruns it reports
+    grep -c "underrun occurred" "$1"
+}
+
 # Readable, subscribable ports of every client but the system's, as aconnect lists
 # them, one client:port a line.
 sources() {
@@ -81,7 +91,7 @@ within 100 playing
 result $? "without a sequencer padbox starts and plays to the loopback card"
 ends "$program"
 result $? "without a sequencer padbox ends in order"
-[ "$(cat "$out/no-sequencer.err")" = \
+[ "$(withoutUnderruns "$out/no-sequencer.err")" = \
     "Couldn't open the ALSA sequencer: No such file or directory; running without MIDI" ]
 result $? "without a sequencer padbox says why in one line"
 cat "$out/no-sequencer.err"
@@ -106,19 +116,31 @@ cat "$out/aconnect.txt"
 
 # 4. Notes to the new card's first port, recorded from the loopback's other side into a
 # buffer of a second, which the capture never overruns; run.sh checks the recording.
+# When the playback underruns, the card goes on copying what its buffer held until the
+# underrun is seen, and the recording gains frames the program never wrote. A
+# recording during which the emulator let padbox underrun is made once more, and the
+# last is kept if every one did.
 cat /proc/asound/Loopback/pcm0p/sub0/hw_params >"$out/hw_params.txt"
 period=$(sed -n 's/^period_size: //p' "$out/hw_params.txt")
 buffer=$(sed -n 's/^buffer_size: //p' "$out/hw_params.txt")
 midi=$(ls /dev/snd/midiC*D0)
-arecord -q -D hw:Loopback,1 -f S16_LE -r 22050 -c 2 --period-size="$period" \
-    --buffer-size=22050 -t raw /tmp/heard.raw &
-recorder=$!
-within 100 grep -q RUNNING /proc/asound/Loopback/pcm1c/sub0/status
-result $? "arecord records the loopback card"
-"$tools/kernelcheck" play "$midi"
-result $? "the checks' notes written to $midi"
-kill -INT "$recorder"
-wait "$recorder"
+record() { # whether padbox played the checks' notes without an underrun
+    before=$(underruns "$out/midi.err")
+    arecord -q -D hw:Loopback,1 -f S16_LE -r 22050 -c 2 --period-size="$period" \
+        --buffer-size=22050 -t raw /tmp/heard.raw &
+    recorder=$!
+    within 100 grep -q RUNNING /proc/asound/Loopback/pcm1c/sub0/status
+    result $? "arecord records the loopback card"
+    "$tools/kernelcheck" play "$midi"
+    result $? "the checks' notes written to $midi"
+    kill -INT "$recorder"
+    wait "$recorder"
+    [ "$(underruns "$out/midi.err")" -eq "$before" ]
+}
+for attempt in 1 2 3; do
+    record && break
+    echo "padbox's playback underran during recording $attempt"
+done
 cp /tmp/heard.raw "$out/"
 
 # 5. The benchmark: note bytes written to the first frame of their sound recorded.
@@ -140,8 +162,7 @@ result $? "padbox plays on without the card"
 
 ends "$program"
 result $? "with MIDI padbox ends in order: its reader stops before the mixer closes"
-# SDL's ALSA driver has alsa-lib report each underrun of the playback.
-! grep -v "^ALSA lib .*underrun occurred" "$out/midi.err"
+! withoutUnderruns "$out/midi.err"
 result $? "with a sequencer padbox prints nothing on standard error"
-echo "padbox's playback underran $(grep -c underrun "$out/midi.err") times in the emulator"
+echo "padbox's playback underran $(underruns "$out/midi.err") times in the emulator"
 exit "$failures"
