@@ -27,10 +27,9 @@ double nowSeconds();
 void report(const std::string& name, double value, const char* unit);
 
 // Starts the program inside this process in a fresh copy of the stage, which becomes
-// the working folder, with the given drivers; "disk" audio is written into the copy. Returns the
-// copy. `diskDelayMs` paces the disk driver: the default mixes as fast as it can.
-std::string enterStage(const char* videoDriver, const char* audioDriver = "dummy",
-                       int diskDelayMs = 1);
+// the working folder, with the given drivers; "disk" audio is written into the copy
+// as fast as it is mixed. Returns the copy.
+std::string enterStage(const char* videoDriver, const char* audioDriver = "dummy");
 
 // Queues a pointer motion to the middle of pad 0, where the presses of a scenario land.
 void pointAtFirstPad();

@@ -14,7 +14,7 @@ namespace
 std::string home; // the folder the benchmark was started in
 }
 
-std::string enterStage(const char* videoDriver, const char* audioDriver, int diskDelayMs)
+std::string enterStage(const char* videoDriver, const char* audioDriver)
 {
     char cwd[4096];
     home = getcwd(cwd, sizeof cwd) ? cwd : ".";
@@ -26,7 +26,7 @@ std::string enterStage(const char* videoDriver, const char* audioDriver, int dis
     if (strcmp(audioDriver, "disk") == 0)
     {
         setenv("SDL_DISKAUDIOFILE", (stage + "/audio.raw").c_str(), 1);
-        setenv("SDL_DISKAUDIODELAY", std::to_string(diskDelayMs).c_str(), 1);
+        setenv("SDL_DISKAUDIODELAY", "1", 1);
     }
     startUp();
     return stage;

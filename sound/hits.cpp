@@ -114,9 +114,8 @@ int64_t hitDelayUs()
 
 int64_t hitFrame(int64_t stampUs)
 {
-    const int64_t leadFrames = passLeadUs() * kMixerRate / 1000000;
     return std::clamp(frameAtUs(stampUs + hitDelayUs()), mixedFrames,
-                      mixedFrames + kMaxHitAheadFrames + leadFrames);
+                      mixedFrames + kMaxHitAheadFrames + passLeadFrames());
 }
 
 void playHit(const Hit& hit)

@@ -118,9 +118,14 @@ PassLine passLine()
     return line;
 }
 
+int64_t passLeadFrames()
+{
+    return int64_t(mostPassesAhead) * line.frames;
+}
+
 int64_t passLeadUs()
 {
-    return int64_t(mostPassesAhead) * line.frames * 1000000 / kMixerRate;
+    return passLeadFrames() * 1000000 / kMixerRate;
 }
 
 void resetPassClock()

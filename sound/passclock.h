@@ -61,9 +61,10 @@ void tickPassClock(int32_t frames, int64_t nowUs);
 int64_t frameAtUs(int64_t us);
 PassLine passLine();
 
-// How long before its time a pass may be mixed: the most whole passes ahead of the
-// settled line kept so far, never fewer. Zero while the device asks for one pass at a
-// time. Under the audio lock.
+// How far before its time a pass may be mixed, in frames and as a time: the most whole
+// passes ahead of the settled line kept so far, never fewer. Zero while the device asks
+// for one pass at a time. Under the audio lock.
+int64_t passLeadFrames();
 int64_t passLeadUs();
 
 // A new mixer: no frames mixed, no line yet, no requests seen.
